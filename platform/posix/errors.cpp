@@ -1,0 +1,58 @@
+#include <cerrno>
+#include <cstring>
+
+#include "platform/posix/posix_platform.h"
+
+namespace {
+
+// errno between two calls belongs to the C library; the last error is the
+// tool's own and changes only when a call of ours fails or it is set.
+DWORD lastError = 0;
+
+// The C library's English text for an errno value, whatever the locale, or
+// null when it has none.
+const char* DescribeErrno(DWORD code) {
+  if (code > 0xFFFF) return nullptr;
+#if defined(__GLIBC__)
+  return strerrordesc_np(static_cast<int>(code));
+#else
+  // Never switched from the "C" locale, so this text is English.
+  const char* text = std::strerror(static_cast<int>(code));
+  return std::strncmp(text, "Unknown error", 13) == 0 ? nullptr : text;
+#endif
+}
+
+const char* Describe(DWORD code) {
+  if (code == posix::kNotRegularFile) return "Not a regular file";
+  return DescribeErrno(code);
+}
+
+}  // namespace
+
+namespace posix {
+
+BOOL Fail(DWORD code) {
+  lastError = code;
+  return FALSE;
+}
+
+BOOL FailWithErrno() { return Fail(static_cast<DWORD>(errno)); }
+
+}  // namespace posix
+
+DWORD GetLastError() { return lastError; }
+
+void SetLastError(DWORD code) { lastError = code; }
+
+DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD code, DWORD, LPSTR buffer, DWORD size,
+                     va_list_t*) {
+  if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr) {
+    return posix::Fail(ERROR_INVALID_PARAMETER);
+  }
+  const char* text = Describe(code);
+  if (text == nullptr) return posix::Fail(ENOMSG);
+  const DWORD length = static_cast<DWORD>(std::strlen(text));
+  if (length >= size) return posix::Fail(ERANGE);
+  std::memcpy(buffer, text, length + 1);
+  return length;
+}

@@ -1,0 +1,226 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/posix/posix_platform.h"
+
+namespace {
+
+// Files the process holds open; the tool opens one at a time.
+struct OpenFile {
+  int fd = -1;
+  bool timeKnown = false;
+  timespec lastWrite{};
+};
+OpenFile openFiles[4];
+
+OpenFile* Find(int fd) {
+  for (OpenFile& file : openFiles) {
+    if (file.fd == fd) return &file;
+  }
+  return nullptr;
+}
+
+int OpenFlags(DWORD access) {
+  const bool read = access & GENERIC_READ;
+  const bool write = access & GENERIC_WRITE;
+  return read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+}
+
+BOOL RefuseIrregular(const struct stat& status) {
+  return posix::Fail(S_ISDIR(status.st_mode) ? static_cast<DWORD>(EISDIR) : posix::kNotRegularFile);
+}
+
+// A file must never land on descriptors 0 to 2: with one of them closed,
+// a stray write meant for that channel would go into the file.
+int MoveAboveStandard(int fd) {
+  if (fd > STDERR_FILENO) return fd;
+  const int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  const int saved = errno;
+  close(fd);
+  errno = saved;
+  return moved;
+}
+
+// Opens without blocking (a FIFO would wait for a writer), and refuses
+// anything but a regular file both before and after opening.
+int OpenRegular(LPCSTR name, DWORD access) {
+  struct stat status;
+  if (stat(name, &status) != 0) return posix::FailWithErrno(), -1;
+  if (!S_ISREG(status.st_mode)) return RefuseIrregular(status), -1;
+  int fd = open(name, OpenFlags(access) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return posix::FailWithErrno(), -1;
+  // The path may have been swapped between the look and the open.
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (S_ISREG(status.st_mode)) {
+      posix::FailWithErrno();
+    } else {
+      RefuseIrregular(status);
+    }
+    close(fd);
+    return -1;
+  }
+  fd = MoveAboveStandard(fd);
+  if (fd < 0 || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    posix::FailWithErrno();
+    if (fd >= 0) close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Share mode 0 keeps every other opener out; here that means every other
+// run of the tool, which takes the same lock. Nobody waits for it.
+bool LockExclusively(int fd) {
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+  if (errno == EWOULDBLOCK) {
+    posix::Fail(ERROR_SHARING_VIOLATION);
+  } else {
+    posix::FailWithErrno();
+  }
+  return false;
+}
+
+}  // namespace
+
+namespace posix {
+
+void RememberLastWrite(int fd, const timespec& time) {
+  if (OpenFile* file = Find(fd)) {
+    file->timeKnown = true;
+    file->lastWrite = time;
+  }
+}
+
+void ForgetFile(int fd) {
+  if (OpenFile* file = Find(fd)) *file = OpenFile{};
+}
+
+}  // namespace posix
+
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
+                   DWORD disposition, DWORD, HANDLE) {
+  OpenFile* slot = Find(-1);
+  if (disposition != OPEN_EXISTING || name == nullptr) {
+    posix::Fail(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (slot == nullptr) {
+    posix::Fail(EMFILE);
+    return INVALID_HANDLE_VALUE;
+  }
+  const int fd = OpenRegular(name, access);
+  if (fd < 0) return INVALID_HANDLE_VALUE;
+  if (shareMode == 0 && !LockExclusively(fd)) {
+    close(fd);
+    return INVALID_HANDLE_VALUE;
+  }
+  slot->fd = fd;
+  return posix::HandleFromFd(fd);
+}
+
+BOOL GetFileTime(HANDLE handle, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
+  const int fd = posix::FdFromHandle(handle);
+  struct stat status;
+  if (fstat(fd, &status) != 0) return posix::FailWithErrno();
+  FILETIME access{}, change{}, write{};
+  if (!posix::FileTimeFromTimespec(status.st_atim, access) ||
+      !posix::FileTimeFromTimespec(status.st_ctim, change) ||
+      !posix::FileTimeFromTimespec(status.st_mtim, write)) {
+    return posix::Fail(EOVERFLOW);
+  }
+  // There is no creation time to be had; the last status change stands in.
+  if (creation != nullptr) *creation = change;
+  if (lastAccess != nullptr) *lastAccess = access;
+  if (lastWrite != nullptr) *lastWrite = write;
+  posix::RememberLastWrite(fd, status.st_mtim);
+  return TRUE;
+}
+
+BOOL SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* lastAccess,
+                 const FILETIME* lastWrite) {
+  const int fd = posix::FdFromHandle(handle);
+  timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
+  if (lastAccess != nullptr && !posix::TimespecFromFileTime(*lastAccess, times[0])) {
+    return posix::Fail(ERROR_INVALID_PARAMETER);
+  }
+  if (lastWrite != nullptr) {
+    if (!posix::TimespecFromFileTime(*lastWrite, times[1]))
+      return posix::Fail(ERROR_INVALID_PARAMETER);
+    // The time read earlier, given back: restore it with its nanoseconds.
+    const OpenFile* file = Find(fd);
+    FILETIME known{};
+    if (file != nullptr && file->timeKnown && posix::FileTimeFromTimespec(file->lastWrite, known) &&
+        known.dwLowDateTime == lastWrite->dwLowDateTime &&
+        known.dwHighDateTime == lastWrite->dwHighDateTime) {
+      times[1] = file->lastWrite;
+    }
+  }
+  if (futimens(fd, times) != 0) return posix::FailWithErrno();
+  return TRUE;
+}
+
+BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+  const int fd = posix::FdFromHandle(handle);
+  char* bytes = static_cast<char*>(buffer);
+  DWORD total = 0;
+  BOOL ok = TRUE;
+  while (total < toRead) {
+    const ssize_t count = ::read(fd, bytes + total, toRead - total);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) ok = posix::FailWithErrno();
+    if (count <= 0) break;
+    total += static_cast<DWORD>(count);
+  }
+  if (read != nullptr) *read = total;
+  return ok;
+}
+
+BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
+  const int fd = posix::FdFromHandle(handle);
+  const char* bytes = static_cast<const char*>(buffer);
+  DWORD total = 0;
+  BOOL ok = TRUE;
+  while (total < toWrite) {
+    const ssize_t count = ::write(fd, bytes + total, toWrite - total);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) ok = posix::FailWithErrno();
+    if (count <= 0) break;
+    total += static_cast<DWORD>(count);
+  }
+  if (written != nullptr) *written = total;
+  return ok;
+}
+
+DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
+  static constexpr int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+  if (method > FILE_END) return posix::Fail(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
+  const long long offset =
+      distanceHigh != nullptr
+          ? static_cast<long long>(
+                (static_cast<unsigned long long>(static_cast<DWORD>(*distanceHigh)) << 32) |
+                static_cast<DWORD>(distance))
+          : distance;
+  const off_t position =
+      lseek(posix::FdFromHandle(handle), static_cast<off_t>(offset), kWhence[method]);
+  if (position < 0) return posix::FailWithErrno(), INVALID_SET_FILE_POINTER;
+  if (distanceHigh != nullptr)
+    *distanceHigh = static_cast<LONG>(static_cast<unsigned long long>(position) >> 32);
+  return static_cast<DWORD>(position);
+}
+
+BOOL SetEndOfFile(HANDLE handle) {
+  const int fd = posix::FdFromHandle(handle);
+  const off_t position = lseek(fd, 0, SEEK_CUR);
+  if (position < 0 || ftruncate(fd, position) != 0) return posix::FailWithErrno();
+  return TRUE;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  const int fd = posix::FdFromHandle(handle);
+  if (fd < 0) return posix::Fail(EBADF);
+  posix::ForgetFile(fd);
+  if (close(fd) != 0) return posix::FailWithErrno();
+  return TRUE;
+}

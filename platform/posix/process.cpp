@@ -1,0 +1,135 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include "platform/posix/posix_platform.h"
+#include "tool/tool.h"
+
+namespace {
+
+// Windows takes command lines of up to 32767 characters.
+constexpr int kCommandLineSize = 32768;
+char commandLine[kCommandLineSize];
+
+class LineBuilder {
+ public:
+  void Put(char c) {
+    if (length_ < kCommandLineSize - 1) {
+      commandLine[length_++] = c;
+    } else {
+      full_ = true;
+    }
+  }
+  bool Finish() {
+    commandLine[length_] = '\0';
+    return !full_;
+  }
+
+ private:
+  int length_ = 0;
+  bool full_ = false;
+};
+
+bool HasAny(const char* text, const char* characters) {
+  for (; *text != '\0'; ++text) {
+    for (const char* c = characters; *c != '\0'; ++c) {
+      if (*text == *c) return true;
+    }
+  }
+  return false;
+}
+
+// The program name comes first, quoted when it holds a blank; it cannot
+// hold a double quote on Windows, so any are dropped.
+void PutProgramName(LineBuilder& line, const char* name) {
+  const bool quoted = HasAny(name, " \t");
+  if (quoted) line.Put('"');
+  for (; *name != '\0'; ++name) {
+    if (*name != '"') line.Put(*name);
+  }
+  if (quoted) line.Put('"');
+}
+
+// An argument the grammar would split or read as quoting goes in double
+// quotes, with each double quote doubled, so that it comes back unchanged.
+void PutArgument(LineBuilder& line, const char* argument) {
+  const bool quoted = *argument == '\0' || HasAny(argument, " \t\"");
+  if (!quoted) {
+    while (*argument != '\0') line.Put(*argument++);
+    return;
+  }
+  line.Put('"');
+  for (; *argument != '\0'; ++argument) {
+    line.Put(*argument);
+    if (*argument == '"') line.Put('"');
+  }
+  line.Put('"');
+}
+
+// Rebuilds the one command-line text a Windows program is given.
+bool BuildCommandLine(int argc, char** argv) {
+  LineBuilder line;
+  PutProgramName(line, argc > 0 ? argv[0] : "");
+  for (int i = 1; i < argc; ++i) {
+    line.Put(' ');
+    PutArgument(line, argv[i]);
+  }
+  return line.Finish();
+}
+
+bool IsOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
+
+}  // namespace
+
+LPSTR GetCommandLineA() { return commandLine; }
+
+void ExitProcess(UINT exitCode) { _exit(static_cast<int>(exitCode)); }
+
+void GetStartupInfoA(LPSTARTUPINFOA info) {
+  *info = STARTUPINFOA{};
+  info->cb = sizeof *info;
+}
+
+// A standard descriptor that is not open gives a null handle.
+HANDLE GetStdHandle(DWORD which) {
+  int fd = -1;
+  if (which == STD_INPUT_HANDLE) fd = STDIN_FILENO;
+  if (which == STD_OUTPUT_HANDLE) fd = STDOUT_FILENO;
+  if (which == STD_ERROR_HANDLE) fd = STDERR_FILENO;
+  if (fd < 0) {
+    posix::Fail(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  return IsOpen(fd) ? posix::HandleFromFd(fd) : nullptr;
+}
+
+// Reports a current member of the NT family; only a bad record size fails.
+BOOL GetVersionExA(LPOSVERSIONINFOA info) {
+  const DWORD size = info->dwOSVersionInfoSize;
+  if (size != sizeof(OSVERSIONINFOA) && size != sizeof(OSVERSIONINFOEXA)) {
+    return posix::Fail(ERROR_INVALID_PARAMETER);
+  }
+  if (size == sizeof(OSVERSIONINFOEXA)) {
+    *reinterpret_cast<OSVERSIONINFOEXA*>(info) = OSVERSIONINFOEXA{};
+  } else {
+    *info = OSVERSIONINFOA{};
+  }
+  info->dwOSVersionInfoSize = size;
+  info->dwMajorVersion = 10;
+  info->dwMinorVersion = 0;
+  info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+  return TRUE;
+}
+
+int main(int argc, char** argv) {
+  // A message or a header that cannot be written is a failed call, never a
+  // signal that ends the run.
+  signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);
+  if (!BuildCommandLine(argc, argv)) {
+    static constexpr char kTooLong[] = "Command line too long\r\n";
+    if (write(STDERR_FILENO, kTooLong, sizeof kTooLong - 1) < 0) return kExitBadCommandLine;
+    return kExitBadCommandLine;
+  }
+  ToolEntry();
+}

@@ -1,0 +1,91 @@
+#include "platform/posix/posix_platform.h"
+
+namespace {
+
+// wsprintfA never writes more than this, terminator included.
+constexpr int kWsprintfLimit = 1024;
+
+// Appends to a bounded field, remembering whether anything was left out.
+class Output {
+ public:
+  Output(char* dest, int capacity) : dest_(dest), room_(capacity - 1) {}
+
+  void Put(char c) {
+    if (length_ < room_) {
+      dest_[length_++] = c;
+    } else {
+      cut_ = true;
+    }
+  }
+  void Put(const char* text) {
+    while (*text != '\0') Put(*text++);
+  }
+  void Put(unsigned value) {
+    char digits[10];
+    int count = 0;
+    do {
+      digits[count++] = static_cast<char>('0' + value % 10);
+      value /= 10;
+    } while (value != 0);
+    while (count > 0) Put(digits[--count]);
+  }
+  int Finish() {
+    dest_[length_] = '\0';
+    return cut_ ? -1 : length_;
+  }
+
+ private:
+  char* dest_;
+  int room_;
+  int length_ = 0;
+  bool cut_ = false;
+};
+
+}  // namespace
+
+int lstrlenA(LPCSTR text) {
+  if (text == nullptr) return 0;
+  int length = 0;
+  while (text[length] != '\0') ++length;
+  return length;
+}
+
+LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int capacity) {
+  if (capacity <= 0) return dest;
+  int i = 0;
+  for (; i < capacity - 1 && src[i] != '\0'; ++i) dest[i] = src[i];
+  dest[i] = '\0';
+  return dest;
+}
+
+// The formats the tool uses: %s, %u, %c and %%. Any other character after
+// a percent sign stands for itself.
+int wvnsprintfA(LPSTR dest, int capacity, LPCSTR format, va_list_t arguments) {
+  if (dest == nullptr || capacity <= 0) return -1;
+  Output out(dest, capacity);
+  for (; *format != '\0'; ++format) {
+    if (*format != '%' || format[1] == '\0') {
+      out.Put(*format);
+      continue;
+    }
+    switch (*++format) {
+      case 's': {
+        const char* text = va_arg(arguments, const char*);
+        out.Put(text != nullptr ? text : "(null)");
+        break;
+      }
+      case 'u': out.Put(va_arg(arguments, unsigned)); break;
+      case 'c': out.Put(static_cast<char>(va_arg(arguments, int))); break;
+      default: out.Put(*format); break;
+    }
+  }
+  return out.Finish();
+}
+
+int wsprintfA(LPSTR dest, LPCSTR format, ...) {
+  va_list_t arguments;
+  va_start(arguments, format);
+  const int length = wvnsprintfA(dest, kWsprintfLimit, format, arguments);
+  va_end(arguments);
+  return length;
+}

@@ -1,0 +1,183 @@
+// The Win32 subset the tool calls, and nothing more.
+//
+// On Windows this is the system's own API. Elsewhere the same names are
+// declared here and provided by a platform implementation linked into the
+// program (platform/posix) or by the fault-injecting double of the tests.
+// This header and those implementations are the only code that knows which
+// operating system it runs on.
+#pragma once
+
+#ifdef _WIN32
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <shlwapi.h>
+#include <windows.h>
+
+#else
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdint>
+
+using BOOL = int;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using PLONG = LONG*;
+using UINT = unsigned int;
+using HANDLE = void*;
+using LPSTR = char*;
+using LPCSTR = const char*;
+using LPVOID = void*;
+using LPCVOID = const void*;
+using LPDWORD = DWORD*;
+using va_list_t = std::va_list;
+
+#define TRUE 1
+#define FALSE 0
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
+
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+#define OPEN_EXISTING 3u
+#define FILE_ATTRIBUTE_NORMAL 0x80u
+#define FILE_BEGIN 0u
+#define FILE_CURRENT 1u
+#define FILE_END 2u
+#define INVALID_SET_FILE_POINTER 0xFFFFFFFFu
+#define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
+#define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
+#define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
+#define STARTF_USESTDHANDLES 0x100u
+#define VER_PLATFORM_WIN32s 0u
+#define VER_PLATFORM_WIN32_WINDOWS 1u
+#define VER_PLATFORM_WIN32_NT 2u
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x200u
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x1000u
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0xFFu
+#define LANG_NEUTRAL 0x00u
+#define SUBLANG_DEFAULT 0x01u
+#define MAKELANGID(p, s) ((static_cast<WORD>(s) << 10) | static_cast<WORD>(p))
+
+// System error codes are errno values here (facility 0). The tool names the
+// few it sets itself by their Win32 names.
+#define ERROR_SUCCESS 0u
+#define ERROR_INVALID_PARAMETER static_cast<DWORD>(EINVAL)
+#define ERROR_HANDLE_EOF static_cast<DWORD>(ENODATA)
+#define ERROR_DISK_FULL static_cast<DWORD>(ENOSPC)
+#define ERROR_SHARING_VIOLATION static_cast<DWORD>(EBUSY)
+
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+
+struct SECURITY_ATTRIBUTES;
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+struct OVERLAPPED;
+using LPOVERLAPPED = OVERLAPPED*;
+
+struct STARTUPINFOA {
+  DWORD cb;
+  LPSTR lpReserved;
+  LPSTR lpDesktop;
+  LPSTR lpTitle;
+  DWORD dwX;
+  DWORD dwY;
+  DWORD dwXSize;
+  DWORD dwYSize;
+  DWORD dwXCountChars;
+  DWORD dwYCountChars;
+  DWORD dwFillAttribute;
+  DWORD dwFlags;
+  WORD wShowWindow;
+  WORD cbReserved2;
+  BYTE* lpReserved2;
+  HANDLE hStdInput;
+  HANDLE hStdOutput;
+  HANDLE hStdError;
+};
+
+struct OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  char szCSDVersion[128];
+};
+
+struct OSVERSIONINFOEXA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  char szCSDVersion[128];
+  WORD wServicePackMajor;
+  WORD wServicePackMinor;
+  WORD wSuiteMask;
+  BYTE wProductType;
+  BYTE wReserved;
+};
+static_assert(sizeof(OSVERSIONINFOA) == 148);
+static_assert(sizeof(OSVERSIONINFOEXA) == 156);
+
+using LPFILETIME = FILETIME*;
+using LPSYSTEMTIME = SYSTEMTIME*;
+using LPSTARTUPINFOA = STARTUPINFOA*;
+using LPOSVERSIONINFOA = OSVERSIONINFOA*;
+
+extern "C" {
+// Process
+LPSTR GetCommandLineA();
+[[noreturn]] void ExitProcess(UINT exitCode);
+void GetStartupInfoA(LPSTARTUPINFOA info);
+HANDLE GetStdHandle(DWORD which);
+BOOL CloseHandle(HANDLE handle);
+
+// Files and their times
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile);
+BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite);
+BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+                 const FILETIME* lastWrite);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+               LPOVERLAPPED overlapped);
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
+BOOL SetEndOfFile(HANDLE file);
+
+// Clock
+void GetSystemTime(LPSYSTEMTIME time);
+BOOL SystemTimeToFileTime(const SYSTEMTIME* time, LPFILETIME fileTime);
+
+// Errors and the system
+DWORD GetLastError();
+void SetLastError(DWORD code);
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD code, DWORD language, LPSTR buffer,
+                     DWORD size, va_list_t* arguments);
+BOOL GetVersionExA(LPOSVERSIONINFOA info);
+
+// Text
+int lstrlenA(LPCSTR text);
+LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int capacity);
+int wsprintfA(LPSTR dest, LPCSTR format, ...);
+int wvnsprintfA(LPSTR dest, int capacity, LPCSTR format, va_list_t arguments);
+}
+
+#endif

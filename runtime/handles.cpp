@@ -1,0 +1,4 @@
+#include "runtime/runtime.h"
+
+HANDLE OutputHandle = nullptr;
+HANDLE ErrorHandle = nullptr;
