@@ -114,12 +114,15 @@ int ComposeNewText(const Definition& definition, bool addNext, char (&newText)[k
 
 // After a failed write or cut, the file gets back the bytes it held and its
 // old last-write time. A read of a file comes up short only at its end, so
-// a short read means the whole file was read and its old end is known.
+// a short read means the whole file was read and its old end is known; the
+// file is cut back to it only once every old byte is back in place.
 void PutBackOriginal(const HeaderFile& file) {
   DWORD written = 0;
   SetFilePointer(file.handle, 0, nullptr, FILE_BEGIN);
-  WriteFile(file.handle, file.original, file.originalLength, &written, nullptr);
-  if (file.originalLength < sizeof file.original) SetEndOfFile(file.handle);
+  const BOOL restored =
+      WriteFile(file.handle, file.original, file.originalLength, &written, nullptr) &&
+      written == file.originalLength;
+  if (restored && file.originalLength < sizeof file.original) SetEndOfFile(file.handle);
   SetFileTime(file.handle, nullptr, nullptr, &file.lastWrite);
 }
 
