@@ -27,6 +27,8 @@ BOOL FailWithErrno();
 // FILETIME counts 100-ns units since 1601-01-01 UTC.
 bool FileTimeFromTimespec(const timespec& time, FILETIME& fileTime);
 bool TimespecFromFileTime(const FILETIME& fileTime, timespec& time);
+// The date of a day counted from 1970-01-01 (proleptic Gregorian).
+void CivilFromDays(long long days, SYSTEMTIME& time);
 
 // Remembers the exact time a descriptor's file had when it was read, so
 // that giving back the same FILETIME restores it to the nanosecond.
