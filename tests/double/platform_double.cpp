@@ -1,0 +1,282 @@
+#include "tests/double/platform_double.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+namespace fake {
+
+Os os;
+
+namespace {
+
+// Error codes the double reports for misuse; errno values, like the rest.
+constexpr DWORD kBadHandle = EBADF;
+constexpr DWORD kNotFound = ENOENT;
+constexpr DWORD kNoText = ENOMSG;
+constexpr DWORD kNoRoom = ENOBUFS;
+
+std::map<std::string, int> callCounts;
+std::jmp_buf exitJump;
+bool exitArmed = false;
+
+// Texts as Windows gives them with FORMAT_MESSAGE_MAX_WIDTH_MASK: one line,
+// usually ending in a space.
+struct KnownText {
+  DWORD code;
+  const char* text;
+};
+constexpr KnownText kTexts[] = {
+    {ERROR_SUCCESS, "The operation completed successfully. "},
+    {ENOENT, "The system cannot find the file specified. "},
+    {EACCES, "Access is denied. "},
+    {ERROR_SHARING_VIOLATION,
+     "The process cannot access the file because it is being used by another process. "},
+    {ERROR_INVALID_PARAMETER, "The parameter is incorrect. "},
+    {ERROR_DISK_FULL, "There is not enough space on the disk. "},
+    {ERROR_HANDLE_EOF, "Reached the end of the file. "},
+    {0xE0071234u, "Custom component failed."},
+    {0xE0070001u, "Ends in two spaces.  "},
+};
+
+std::string HandleName(HANDLE handle) {
+  if (handle == nullptr) return "null";
+  if (handle == INVALID_HANDLE_VALUE) return "invalid";
+  if (handle == kOut) return "out";
+  if (handle == kErr) return "err";
+  if (handle == kFile) return "file";
+  return "other";
+}
+
+// Logs the call and gives the fault planned for this occurrence, if any.
+const Fault* Enter(const std::string& call) {
+  os.log.push_back(call);
+  const int occurrence = ++callCounts[call];
+  for (const Fault& fault : os.faults)
+    if (fault.call == call && fault.occurrence == occurrence) return &fault;
+  return nullptr;
+}
+
+BOOL Failure(DWORD error) {
+  os.lastError = error;
+  return FALSE;
+}
+
+bool IsOpenFile(HANDLE handle) { return handle == kFile && os.file.open; }
+
+// How many of `wanted` bytes a read or write moves under `fault`.
+DWORD Moved(const Fault* fault, DWORD wanted) {
+  return fault ? std::min(fault->bytes, wanted) : wanted;
+}
+
+void WriteIntoFile(const char* data, DWORD count) {
+  std::string& bytes = os.file.bytes;
+  if (bytes.size() < os.file.position + count) bytes.resize(os.file.position + count);
+  bytes.replace(os.file.position, count, data, count);
+  os.file.position += count;
+  if (count > 0) os.file.lastWrite = os.systemWriteTime;
+}
+
+}  // namespace
+
+void Reset() {
+  os = Os{};
+  os.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
+  os.version.dwMajorVersion = 4;
+  os.version.dwMinorVersion = 0;
+  callCounts.clear();
+}
+
+UINT RunCatchingExit(void (*body)()) {
+  exitArmed = true;
+  if (setjmp(exitJump) == 0) {
+    body();
+    exitArmed = false;
+    return ~0u;
+  }
+  exitArmed = false;
+  return os.exitCode;
+}
+
+}  // namespace fake
+
+using fake::os;
+
+extern "C" {
+
+LPSTR GetCommandLineA() {
+  fake::Enter("GetCommandLineA");
+  return os.commandLine.data();
+}
+
+void ExitProcess(UINT exitCode) {
+  fake::Enter("ExitProcess");
+  os.exitCode = exitCode;
+  if (fake::exitArmed) std::longjmp(fake::exitJump, 1);
+  std::fprintf(stderr, "ExitProcess(%u) outside RunCatchingExit\n", exitCode);
+  std::abort();
+}
+
+void GetStartupInfoA(LPSTARTUPINFOA info) {
+  fake::Enter("GetStartupInfoA");
+  *info = STARTUPINFOA{};
+  info->cb = sizeof(STARTUPINFOA);
+  info->dwFlags = os.startupFlags;
+  info->hStdOutput = os.startupOut;
+  info->hStdError = os.startupErr;
+}
+
+HANDLE GetStdHandle(DWORD which) {
+  const bool out = which == STD_OUTPUT_HANDLE, err = which == STD_ERROR_HANDLE;
+  fake::Enter(out ? "GetStdHandle(out)" : err ? "GetStdHandle(err)" : "GetStdHandle(other)");
+  return out ? os.stdOut : err ? os.stdErr : nullptr;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  if (const fake::Fault* fault = fake::Enter("CloseHandle(" + fake::HandleName(handle) + ")"))
+    return fake::Failure(fault->error);
+  if (fake::IsOpenFile(handle)) {
+    os.file.open = false;
+    return TRUE;
+  }
+  return handle == fake::kOut || handle == fake::kErr ? TRUE : fake::Failure(fake::kBadHandle);
+}
+
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile) {
+  os.opened = {name ? name : "(null)", access, shareMode, disposition, flags, security != nullptr,
+               templateFile != nullptr};
+  const fake::Fault* fault = fake::Enter("CreateFileA");
+  DWORD error = fault ? fault->error : 0;
+  if (!error && (!os.file.exists || os.opened.name != os.file.name)) error = fake::kNotFound;
+  if (!error && (os.file.locked || os.file.open)) error = ERROR_SHARING_VIOLATION;
+  if (error) {
+    fake::Failure(error);
+    return INVALID_HANDLE_VALUE;
+  }
+  os.file.open = true;
+  os.file.position = 0;
+  return fake::kFile;
+}
+
+BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
+  if (const fake::Fault* fault = fake::Enter("GetFileTime")) return fake::Failure(fault->error);
+  if (!fake::IsOpenFile(file)) return fake::Failure(fake::kBadHandle);
+  for (LPFILETIME time : {creation, lastAccess, lastWrite})
+    if (time) *time = os.file.lastWrite;
+  return TRUE;
+}
+
+BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+                 const FILETIME* lastWrite) {
+  if (const fake::Fault* fault = fake::Enter("SetFileTime")) return fake::Failure(fault->error);
+  if (!fake::IsOpenFile(file)) return fake::Failure(fake::kBadHandle);
+  (void)creation;
+  (void)lastAccess;
+  if (lastWrite) os.file.lastWrite = *lastWrite;
+  return TRUE;
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+  const fake::Fault* fault = fake::Enter("ReadFile");
+  if (read) *read = 0;
+  if (!fake::IsOpenFile(file)) return fake::Failure(fake::kBadHandle);
+  const std::size_t left =
+      os.file.bytes.size() > os.file.position ? os.file.bytes.size() - os.file.position : 0;
+  const DWORD count = fake::Moved(fault, std::min<DWORD>(toRead, static_cast<DWORD>(left)));
+  std::memcpy(buffer, os.file.bytes.data() + os.file.position, count);
+  os.file.position += count;
+  if (read) *read = count;
+  return fault && fault->error ? fake::Failure(fault->error) : TRUE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
+  const fake::Fault* fault = fake::Enter("WriteFile(" + fake::HandleName(file) + ")");
+  if (written) *written = 0;
+  const char* data = static_cast<const char*>(buffer);
+  const DWORD count = fake::Moved(fault, toWrite);
+  if (file == fake::kOut || file == fake::kErr)
+    (file == fake::kOut ? os.out : os.err).append(data, count);
+  else if (fake::IsOpenFile(file))
+    fake::WriteIntoFile(data, count);
+  else
+    return fake::Failure(fake::kBadHandle);
+  if (written) *written = count;
+  return fault && fault->error ? fake::Failure(fault->error) : TRUE;
+}
+
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
+  if (const fake::Fault* fault = fake::Enter("SetFilePointer")) {
+    fake::Failure(fault->error);
+    return INVALID_SET_FILE_POINTER;
+  }
+  std::int64_t base = 0;
+  if (method == FILE_CURRENT) base = static_cast<std::int64_t>(os.file.position);
+  if (method == FILE_END) base = static_cast<std::int64_t>(os.file.bytes.size());
+  const std::int64_t target = base + distance;
+  if (!fake::IsOpenFile(file) || method > FILE_END || target < 0) {
+    fake::Failure(fake::IsOpenFile(file) ? ERROR_INVALID_PARAMETER : fake::kBadHandle);
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (distanceHigh) *distanceHigh = 0;
+  os.file.position = static_cast<std::size_t>(target);
+  // Like Windows, a successful move clears the last error, since callers
+  // must be able to tell 0xFFFFFFFF as a position from a failure.
+  os.lastError = ERROR_SUCCESS;
+  return static_cast<DWORD>(target);
+}
+
+BOOL SetEndOfFile(HANDLE file) {
+  if (const fake::Fault* fault = fake::Enter("SetEndOfFile")) return fake::Failure(fault->error);
+  if (!fake::IsOpenFile(file)) return fake::Failure(fake::kBadHandle);
+  os.file.bytes.resize(os.file.position);
+  os.file.lastWrite = os.systemWriteTime;
+  return TRUE;
+}
+
+void GetSystemTime(LPSYSTEMTIME time) {
+  fake::Enter("GetSystemTime");
+  *time = os.now;
+}
+
+DWORD GetLastError() { return os.lastError; }
+
+void SetLastError(DWORD code) { os.lastError = code; }
+
+// Sets the last error on success too (to 0), as a system call may: whoever
+// needs an earlier code must have kept it.
+DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD code, DWORD language, LPSTR buffer, DWORD size,
+                     va_list_t*) {
+  os.formatFlags = flags;
+  os.formatLanguage = language;
+  const auto* known = std::find_if(std::begin(fake::kTexts), std::end(fake::kTexts),
+                                   [code](const fake::KnownText& t) { return t.code == code; });
+  if (known == std::end(fake::kTexts)) return fake::Failure(fake::kNoText);
+  const DWORD length = static_cast<DWORD>(std::strlen(known->text));
+  if (length + 1 > size) return fake::Failure(fake::kNoRoom);
+  std::memcpy(buffer, known->text, length + 1);
+  os.lastError = ERROR_SUCCESS;
+  return length;
+}
+
+BOOL GetVersionExA(LPOSVERSIONINFOA info) {
+  fake::Enter("GetVersionExA");
+  os.versionSizeSeen = info->dwOSVersionInfoSize;
+  if (os.versionFails) return fake::Failure(ERROR_INVALID_PARAMETER);
+  if (info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXA))
+    std::memcpy(reinterpret_cast<char*>(info) + sizeof(DWORD),
+                reinterpret_cast<const char*>(&os.version) + sizeof(DWORD),
+                sizeof(OSVERSIONINFOEXA) - sizeof(DWORD));
+  else if (info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOA))
+    std::memcpy(reinterpret_cast<char*>(info) + sizeof(DWORD),
+                reinterpret_cast<const char*>(&os.version) + sizeof(DWORD),
+                sizeof(OSVERSIONINFOA) - sizeof(DWORD));
+  else
+    return fake::Failure(ERROR_INVALID_PARAMETER);
+  return TRUE;
+}
+
+}  // extern "C"

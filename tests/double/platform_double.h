@@ -1,0 +1,105 @@
+// A fault-injecting stand-in for the Win32 subset of platform/win32.h.
+//
+// Everything the tool can observe of the system lives in one object,
+// fake::os: a single in-memory file, a clock, the standard handles with the
+// text written to them, the command line, the system version and the last
+// error. Every call is appended to a log, and any call can be made to fail
+// (or, for reads and writes, to come up short) by name and occurrence.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+
+namespace fake {
+
+// Fixed, distinct handle values; none of them is null or INVALID_HANDLE_VALUE.
+inline const HANDLE kOut = reinterpret_cast<HANDLE>(std::uintptr_t{0x0B0});
+inline const HANDLE kErr = reinterpret_cast<HANDLE>(std::uintptr_t{0x0E0});
+inline const HANDLE kFile = reinterpret_cast<HANDLE>(std::uintptr_t{0xF11E});
+
+struct File {
+  std::string name = "ver.h";
+  bool exists = true;
+  std::string bytes;
+  std::size_t position = 0;
+  FILETIME lastWrite{};
+  bool locked = false;  // held by another opener
+  bool open = false;
+};
+
+// Listed in os.faults: makes the `occurrence`-th logged call named `call`
+// misbehave. With an error code the call fails with it after moving `bytes`
+// bytes (a failed read or write that got part of the way); without one it
+// succeeds but moves only `bytes` bytes (a short read or write).
+struct Fault {
+  std::string call;
+  int occurrence = 1;
+  DWORD error = 0;
+  DWORD bytes = 0;
+};
+
+struct OpenRequest {
+  std::string name;
+  DWORD access = 0;
+  DWORD shareMode = 0;
+  DWORD disposition = 0;
+  DWORD flags = 0;
+  bool security = false;
+  bool templateFile = false;
+};
+
+struct Os {
+  File file;
+
+  // GetSystemTime reports `now`; any change of the file's content stamps it
+  // with `systemWriteTime`, so tests can tell which time ended up there.
+  SYSTEMTIME now{};
+  FILETIME systemWriteTime{};
+
+  // Standard handles, as GetStartupInfoA and GetStdHandle report them.
+  DWORD startupFlags = 0;
+  HANDLE startupOut = nullptr;
+  HANDLE startupErr = nullptr;
+  HANDLE stdOut = kOut;
+  HANDLE stdErr = kErr;
+  std::string out;  // everything written to kOut
+  std::string err;  // everything written to kErr
+
+  std::string commandLine = "revtick";
+
+  OSVERSIONINFOEXA version{};
+  bool versionFails = false;
+  DWORD versionSizeSeen = 0;
+
+  DWORD lastError = 0;
+  std::vector<std::string> log;
+  std::vector<Fault> faults;
+
+  // What the latest calls were asked for.
+  OpenRequest opened;
+  DWORD formatFlags = 0;
+  DWORD formatLanguage = 0;
+  UINT exitCode = 0;
+};
+
+extern Os os;
+
+// Restores every default: an existing empty "ver.h", console handles from
+// GetStdHandle, NT 4.0, an empty log and no faults.
+void Reset();
+
+// Runs `body` until it returns or calls ExitProcess; gives the exit code, or
+// ~0u when `body` returned.
+UINT RunCatchingExit(void (*body)());
+
+inline std::uint64_t Ticks(const FILETIME& time) {
+  return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+}
+inline FILETIME MakeFileTime(std::uint64_t ticks) {
+  return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+}  // namespace fake
