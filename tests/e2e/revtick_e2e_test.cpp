@@ -1,0 +1,442 @@
+// The built program run as a process in a fresh folder per test: its output,
+// error output and exit code, and the header's bytes and time afterwards.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "tests/e2e/process.h"
+
+namespace fs = std::filesystem;
+using e2e::RunOptions;
+using e2e::RunResult;
+using e2e::Stream;
+using Args = std::vector<std::string>;
+
+namespace {
+
+std::vector<std::string> program;  // the command prefix that starts the tool
+
+// The only expectations that differ between platforms: texts of system errors.
+enum class SysError {
+  kNotFound,
+  kIsDirectory,
+  kNotRegular,
+  kAccessDenied,
+  kBusy,
+  kNoData,
+  kTooLarge
+};
+using ErrorTexts = std::map<SysError, std::string>;
+const ErrorTexts kPosixTexts = {
+    {SysError::kNotFound, "0/2 - No such file or directory"},
+    {SysError::kIsDirectory, "0/21 - Is a directory"},
+    {SysError::kNotRegular, "u0/1 - Not a regular file"},
+    {SysError::kAccessDenied, "0/13 - Permission denied"},
+    {SysError::kBusy, "0/16 - Device or resource busy"},
+    {SysError::kNoData, "0/61 - No data available"},
+    {SysError::kTooLarge, "0/27 - File too large"},
+};
+const ErrorTexts kWindowsTexts = {
+    {SysError::kNotFound, "0/2 - The system cannot find the file specified."},
+    {SysError::kIsDirectory, "0/5 - Access is denied."},
+    {SysError::kAccessDenied, "0/5 - Access is denied."},
+    {SysError::kBusy,
+     "0/32 - The process cannot access the file because it is being used by another process."},
+};
+const ErrorTexts* errorTexts = nullptr;
+
+constexpr std::int64_t kSecond = 1'000'000'000;
+constexpr timespec kStamp = {1234567890, 123456789};  // every header starts with this time
+constexpr std::int64_t Ns(timespec t) { return t.tv_sec * kSecond + t.tv_nsec; }
+std::int64_t Now() {
+  timespec t;
+  clock_gettime(CLOCK_REALTIME, &t);
+  return Ns(t);
+}
+
+std::string Def(const std::string& name, const std::string& number) {
+  return "#define " + name + " " + number + "\r\n";
+}
+std::string Report(const std::string& name, const std::string& number, const std::string& file) {
+  return "Macro \"" + name + "\" set to " + number + " in \"" + file + "\"\r\n";
+}
+// A first line of exactly `size` bytes: blanks pad it before the CR LF.
+std::string Padded(const std::string& line, size_t size) {
+  return line + std::string(size - line.size() - 2, ' ') + "\r\n";
+}
+// A relative path of `size` characters, with a blank in its last part.
+std::string LongName(size_t size) {
+  std::string last(size - 201, 'f');
+  last[1] = ' ';
+  return std::string(200, 'd') + "/" + last;
+}
+const std::string kH41 = Def("BUILD", "41"), kH42 = Def("BUILD", "42");
+const std::string kNext42 = kH42 + Def("BUILDNext", "43"),
+                  kReport42 = Report("BUILD", "42", "ver.h");
+
+void WriteBytes(const fs::path& path, const std::string& bytes, timespec stamp = kStamp) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  const timespec times[2] = {{0, UTIME_OMIT}, stamp};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+}
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+std::int64_t Mtime(const fs::path& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 ? Ns(info.st_mtim) : -1;
+}
+// Compares bytes without flooding the log when a large file differs.
+void ExpectBytes(const std::string& actual, const std::string& expected, const std::string& what) {
+  if (actual.size() + expected.size() < 4096) {
+    EXPECT_EQ(actual, expected) << what;
+  } else {
+    EXPECT_TRUE(actual == expected)
+        << what << ": " << actual.size() << " bytes, not " << expected.size();
+  }
+}
+
+class E2e : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "revtick-e2e-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    fs::permissions(dir_, fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
+    Write("ver.h", kH41);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path Path(const std::string& name) const { return dir_ / name; }
+  void Write(const std::string& name, const std::string& bytes, timespec stamp = kStamp) {
+    WriteBytes(Path(name), bytes, stamp);
+  }
+
+  RunResult Run(const Args& args, RunOptions options = {}) {
+    Args command = program;
+    command.insert(command.end(), args.begin(), args.end());
+    options.directory = dir_.string();
+    RunResult result = e2e::RunProcess(command, options);
+    EXPECT_EQ(result.failure, "") << "the program did not start";
+    EXPECT_FALSE(result.timedOut) << "the program hung";
+    EXPECT_EQ(result.signal, 0) << "the program was killed by a signal";
+    return result;
+  }
+  void ExpectRun(const Args& args, int code, const std::string& out, const std::string& err,
+                 const RunOptions& options = {}) {
+    const RunResult result = Run(args, options);
+    EXPECT_EQ(result.exitCode, code);
+    ExpectBytes(result.output, out, "standard output");
+    ExpectBytes(result.error, err, "standard error");
+  }
+
+  // Every regular file in the folder, with its bytes and last-write time.
+  std::map<std::string, std::pair<std::string, std::int64_t>> Snapshot() const {
+    std::map<std::string, std::pair<std::string, std::int64_t>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_))
+      if (fs::is_regular_file(entry.symlink_status()))
+        files[entry.path().string()] = {ReadBytes(entry.path()), Mtime(entry.path())};
+    return files;
+  }
+  // A run that does not update: every file keeps its bytes and time.
+  void ExpectNoChange(const Args& args, int code, const std::string& err,
+                      const RunOptions& options = {}, const std::string& out = "") {
+    const auto before = Snapshot();
+    ExpectRun(args, code, out, err, options);
+    const auto after = Snapshot();
+    EXPECT_EQ(after.size(), before.size()) << "files appeared or vanished";
+    for (const auto& [name, file] : before) {
+      const auto now =
+          after.count(name) ? after.at(name) : std::pair{std::string("<gone>"), std::int64_t{-1}};
+      ExpectBytes(now.first, file.first, name);
+      EXPECT_EQ(now.second, file.second) << "last-write time of " << name;
+    }
+  }
+
+  fs::path dir_;
+};
+
+// ---- Successful updates ------------------------------------------------------
+
+struct Update {
+  const char* name;
+  Args args;  // the header is the last one
+  std::string before, after, out;
+  friend void PrintTo(const Update& c, std::ostream* os) { *os << c.name; }
+};
+class Updates : public E2e, public testing::WithParamInterface<Update> {};
+
+TEST_P(Updates, RewriteHeaderAndStampIt) {
+  const Update& c = GetParam();
+  const std::string& file = c.args.back();
+  Write(file, c.before);
+  const std::int64_t start = Now();
+  ExpectRun(c.args, 0, c.out, "");
+  const std::int64_t end = Now();
+  ExpectBytes(ReadBytes(Path(file)), c.after, "header");
+  const std::int64_t stamp = Mtime(Path(file));
+  if (std::count(c.args.begin(), c.args.end(), "-t")) {
+    EXPECT_EQ(stamp, Ns(kStamp)) << "-t keeps the time to the nanosecond";
+  } else {  // the clock in whole milliseconds, 2 s back
+    EXPECT_GE(stamp, start / 1'000'000 * 1'000'000 - 2 * kSecond);
+    EXPECT_LE(stamp, end - 2 * kSecond);
+    EXPECT_EQ(stamp % 1'000'000, 0);
+  }
+}
+
+const std::string kN128(128, 'M'), kN243(243, 'M');
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(E2e, Updates, testing::ValuesIn(std::vector<Update>{
+    {"Plain", {"ver.h"}, kH41, kH42, ""},
+    {"Verbose", {"-v", "ver.h"}, kH41, kH42, kReport42},
+    {"Next", {"-n", "ver.h"}, kH41, kNext42, ""},
+    {"NextAgain", {"-n", "ver.h"}, kNext42, Def("BUILD", "43") + Def("BUILDNext", "44"), ""},
+    {"KeepTime", {"-t", "ver.h"}, kH41, kH42, ""},
+    {"Repeated", {"-v", "-t", "-n", "-v", "-n", "-t", "ver.h"}, kH41, kNext42, kReport42},
+    {"FromZero", {"ver.h"}, Def("B", "0"), Def("B", "1"), ""},
+    {"Wraps", {"-n", "ver.h"}, Def("B", "4294967295"), Def("B", "0") + Def("BNext", "1"), ""},
+    {"NextWraps", {"-n", "ver.h"}, Def("B", "4294967294"), Def("B", "4294967295") + Def("BNext", "0"), ""},
+    {"LeadingZeros", {"ver.h"}, Def("B", "007"), Def("B", "8"), ""},
+    {"ManyZeros", {"ver.h"}, Def("B", "000000000000000000004294967294"), Def("B", "4294967295"), ""},
+    {"Blanks", {"ver.h"}, "\t#define\tBUILD\t\t7 \t\r\n", Def("BUILD", "8"), ""},
+    {"ZeroByte", {"ver.h"}, std::string("#define BUILD 41\0xyz\r\n", 22), kH42, ""},
+    {"NextIgnoresRest", {"-n", "ver.h"}, Def("B", "12abc"), Def("B", "13") + Def("BNext", "14"), ""},
+    {"NextIgnoresLines", {"-n", "ver.h"}, "#define V 5 // x\r\nint x;\r\n", Def("V", "6") + Def("VNext", "7"), ""},
+    {"AnyNameChars", {"-v", "ver.h"}, Def("B\"%s%n", "1"), Def("B\"%s%n", "2"), Report("B\"%s%n", "2", "ver.h")},
+    {"Line255", {"ver.h"}, Padded("#define BUILD 41", 255), kH42, ""},
+    {"Line255ThenJunk", {"ver.h"}, Padded("#define BUILD 41", 255) + std::string(1 << 20, 'j'), kH42, ""},
+    {"Name128", {"-v", "-n", "ver.h"}, Def(kN128, "1"), Def(kN128, "2") + Def(kN128 + "Next", "3"), Report(kN128, "2", "ver.h")},
+    {"Name243", {"-v", "ver.h"}, Def(kN243, "1"), Def(kN243, "2"), Report(kN243, "2", "ver.h")},
+    {"Name243Next", {"-n", "ver.h"}, Def(kN243, "1"), Def(kN243, "2") + Def(kN243 + "Next", "3"), ""},
+    {"FileNameWithBlank", {"-v", "my ver.h"}, kH41, kH42, Report("BUILD", "42", "my ver.h")},
+    {"FileNameLikeOption", {"-v", "-x ver.h"}, kH41, kH42, Report("BUILD", "42", "-x ver.h")},
+    {"FileNamePercent", {"-v", "%s%n.h"}, kH41, kH42, Report("BUILD", "42", "%s%n.h")},
+    {"FileName259", {"-v", LongName(259)}, kH41, kH42, Report("BUILD", "42", LongName(259))},
+}), [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+// ---- Rejected command lines and contents -------------------------------------
+
+struct Rejection {
+  const char* name;
+  Args args;
+  std::string header;  // ver.h holds this
+  int code;
+  std::string err;
+  friend void PrintTo(const Rejection& c, std::ostream* os) { *os << c.name; }
+};
+class Rejections : public E2e, public testing::WithParamInterface<Rejection> {};
+
+TEST_P(Rejections, LeaveHeaderAlone) {
+  Write("ver.h", GetParam().header);
+  ExpectNoChange(GetParam().args, GetParam().code, GetParam().err);
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\"\r\n"; }
+const std::string kNoEol = "No EOL\r\n", kNoEof = "No EOF after the build number value\r\n";
+const std::string kNoDefine = "No \"#define\": ", kNoBlank = "No blank after \"#define\": ";
+const std::string kNoName = "No macro name: ", kNoNameEnd = "No blank after macro name: ";
+const std::string kBadNumber = "Invalid number: ", kNoFile = "No header file specified\r\n";
+const std::string kTooLong = "Header file name is longer than 259 characters\r\n";
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(E2e, Rejections, testing::ValuesIn(std::vector<Rejection>{
+    {"LoneHyphen", {"-v", "-"}, kH41, 2, "No option char after \"-\"\r\n"},
+    {"JoinedOptions", {"-t", "-vn", "ver.h"}, kH41, 2, "Invalid option: -vn ver.h\r\n"},
+    {"OptionLikeName", {"-x.h"}, kH41, 2, "Invalid option: -x.h\r\n"},
+    {"HyphenThenBlank", {"-", "ver.h"}, kH41, 2, "Invalid option: - ver.h\r\n"},
+    {"HyphenThenOption", {"-", "-v", "ver.h"}, kH41, 2, "Invalid option: - -v ver.h\r\n"},
+    {"UnknownOption", {"-v", "-x", "ver.h"}, kH41, 2, "Unknown option -x\r\n"},
+    {"UpperCaseOption", {"-V", "ver.h"}, kH41, 2, "Unknown option -V\r\n"},
+    {"DoubleHyphen", {"--", "ver.h"}, kH41, 2, "Unknown option --\r\n"},
+    {"NoFile", {"-v"}, kH41, 2, kNoFile},
+    {"OnlyOptions", {"-v", "-t", "-n"}, kH41, 2, kNoFile},
+    {"OptionAfterFile", {"ver.h", "-v"}, kH41, 2, "Error - \"-v\"\r\n"},
+    {"WordsAfterFile", {"-v", "ver.h", "a", "b"}, kH41, 2, "Error - \"a b\"\r\n"},
+    {"BlankArgAfterFile", {"ver.h", "a b"}, kH41, 2, "Error - \"\"a b\"\"\r\n"},
+    {"QuoteArgAfterFile", {"ver.h", "a\"b"}, kH41, 2, "Error - \"\"a\"\"b\"\"\r\n"},
+    {"EmptyArgAfterFile", {"ver.h", ""}, kH41, 2, "Error - \"\"\"\"\r\n"},
+    {"FileName260", {"-v", LongName(260)}, kH41, 2, kTooLong},
+    {"FileName1000", {std::string(1000, 'n')}, kH41, 2, kTooLong},
+    {"NoLineEnd", {"ver.h"}, "#define BUILD 41", 4, kNoEol},
+    {"LoneLf", {"ver.h"}, "#define BUILD 41\n", 4, kNoEol},
+    {"LfCr", {"ver.h"}, "#define BUILD 41\n\r", 4, kNoEol},
+    {"OneByte", {"ver.h"}, "\n", 4, kNoEol},
+    {"Line256", {"ver.h"}, Padded("#define BUILD 41", 256), 4, kNoEol},
+    {"JunkIn255", {"ver.h"}, kH41 + std::string(300, 'j'), 4, kNoEol},
+    {"OnlyLineEnd", {"ver.h"}, "\r\n", 4, kNoDefine + Quoted("")},
+    {"UpperCase", {"ver.h"}, " \t#DEFINE BUILD 1\r\n", 4, kNoDefine + Quoted(" \t#DEFINE BUILD 1")},
+    {"ShortDefine", {"ver.h"}, "#defin\r\n", 4, kNoDefine + Quoted("#defin")},
+    {"PercentText", {"ver.h"}, "%s%s%n %u\r\n", 4, kNoDefine + Quoted("%s%s%n %u")},
+    {"CommentFirst", {"ver.h"}, "// b\r\n#define B 1\r\n", 4, kNoDefine + Quoted("// b\r\n#define B 1")},
+    {"DefineJoined", {"ver.h"}, "#defineBUILD 1\r\n", 4, kNoBlank + Quoted("#defineBUILD 1")},
+    {"DefineAlone", {"ver.h"}, "#define\r\n", 4, kNoBlank + Quoted("#define")},
+    {"CrIsNoBlank", {"ver.h"}, "#define\rB 1\r\n", 4, kNoBlank + Quoted("#define\rB 1")},
+    {"NoName", {"-n", "ver.h"}, "\t#define \t \r\n", 4, kNoName + Quoted("\t#define \t ")},
+    {"NameAtEnd", {"ver.h"}, "#define BUILD\r\n", 4, kNoNameEnd + Quoted("#define BUILD")},
+    {"ZeroInName", {"ver.h"}, std::string("#define BUILD\0 41\r\n", 19), 4, kNoNameEnd + Quoted("#define BUILD")},
+    {"NoNumber", {"-n", "ver.h"}, "#define BUILD \r\n", 4, kBadNumber + Quoted("")},
+    {"TooBig", {"-n", "ver.h"}, "#define B 4294967296 x\r\n", 4, kBadNumber + Quoted("4294967296 x")},
+    {"WrapsIn64Bits", {"ver.h"}, Def("B", "18446744073709551617"), 4, kBadNumber + Quoted("18446744073709551617")},
+    {"Signed", {"ver.h"}, "#define B -1 \r\n", 4, kBadNumber + Quoted("-1 ")},
+    {"Letters", {"-v", "ver.h"}, Def("BUILD", "x1"), 4, kBadNumber + Quoted("x1")},
+    {"Name244", {"ver.h"}, Padded("#define " + std::string(244, 'M') + " ", 255), 4, kBadNumber + Quoted("")},
+    {"TextAfterNumber", {"ver.h"}, Def("BUILD", "12abc"), 4, kNoEof},
+    {"TwoNumbers", {"ver.h"}, Def("BUILD", "1 2"), 4, kNoEof},
+    {"CrBeforeEol", {"ver.h"}, "#define BUILD 41\r\r\n", 4, kNoEof},
+    {"NextLineWithoutN", {"-v", "ver.h"}, kNext42, 4, kNoEof},
+}), [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+// ---- Failing system calls -----------------------------------------------------
+
+struct SystemFailure {
+  const char* name;
+  Args args;
+  void (*prepare)(const fs::path& dir);
+  std::string message;  // the error text in parentheses follows
+  SysError error;
+  RunOptions options = {};
+  friend void PrintTo(const SystemFailure& c, std::ostream* os) { *os << c.name; }
+};
+class SystemFailures : public E2e, public testing::WithParamInterface<SystemFailure> {};
+
+TEST_P(SystemFailures, ReportErrorText) {
+  const SystemFailure& c = GetParam();
+  if (!errorTexts->count(c.error)) GTEST_SKIP() << "no error text known for this platform";
+  if (c.prepare) c.prepare(dir_);
+  ExpectNoChange(c.args, 3, c.message + " (" + errorTexts->at(c.error) + ")\r\n", c.options);
+}
+
+std::string CannotOpen(const std::string& name) { return "Cannot open file \"" + name + "\""; }
+void MakeSocket(const fs::path& dir) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, (dir / "sock.h").c_str(), sizeof address.sun_path - 1);
+  const int s = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  close(s);
+}
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(E2e, SystemFailures, testing::ValuesIn(std::vector<SystemFailure>{
+    {"Missing", {"-v", "nope.h"}, nullptr, CannotOpen("nope.h"), SysError::kNotFound},
+    {"EmptyName", {""}, nullptr, CannotOpen(""), SysError::kNotFound},
+    {"OneArgWithBlank", {"-v ver.h"}, nullptr, CannotOpen("-v ver.h"), SysError::kNotFound},
+    {"Name259Missing", {LongName(259)}, nullptr, CannotOpen(LongName(259)), SysError::kNotFound},
+    {"Directory", {"dir.h"}, [](const fs::path& d) { fs::create_directory(d / "dir.h"); }, CannotOpen("dir.h"), SysError::kIsDirectory},
+    {"Fifo", {"fifo.h"}, [](const fs::path& d) { mkfifo((d / "fifo.h").c_str(), 0644); }, CannotOpen("fifo.h"), SysError::kNotRegular},
+    {"Socket", {"sock.h"}, MakeSocket, CannotOpen("sock.h"), SysError::kNotRegular},
+    {"Device", {"/dev/null"}, nullptr, CannotOpen("/dev/null"), SysError::kNotRegular},
+    {"ReadOnly", {"-t", "ver.h"}, [](const fs::path& d) { chmod((d / "ver.h").c_str(), 0404); }, CannotOpen("ver.h"), SysError::kAccessDenied, {.unprivileged = true}},
+    {"EmptyFile", {"-v", "ver.h"}, [](const fs::path& d) { WriteBytes(d / "ver.h", ""); }, "Cannot read from file", SysError::kNoData},
+    // Room for 30 bytes: the two new lines do not fit, the old one goes back.
+    {"FileTooLarge", {"-v", "-n", "ver.h"}, nullptr, "Cannot write to file", SysError::kTooLarge, {.fileSizeLimit = 30}},
+}), [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST_F(E2e, HeaderHeldByAnotherOpenerIsBusy) {
+  if (!errorTexts->count(SysError::kBusy)) GTEST_SKIP() << "no error text known for this platform";
+  const int held = open(Path("ver.h").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+  ExpectNoChange({"-v", "ver.h"}, 3,
+                 CannotOpen("ver.h") + " (" + errorTexts->at(SysError::kBusy) + ")\r\n");
+  close(held);
+}
+
+// ---- Usage, long messages, time and standard streams --------------------------
+
+TEST_F(E2e, NoArgumentsShowUsage) {
+  ExpectNoChange({}, 1, "", {},
+                 "revtick 1.0.0.0\n\nUsage: revtick [-v][-t][-n] <header file>\n\n-v - verbose\n"
+                 "-n - add a next number definition\n-t - preserve file time\n\nHeader file must "
+                 "start from \"#define <name> <decimal number>\".\nThe entire contents of the "
+                 "file will be overwritten.\n\r\n");
+}
+
+// A rest of the line past the message allowance is cut, not written beyond it.
+TEST_F(E2e, OverlongRestOfLineIsCut) {
+  const std::string rest(3000, 'a');
+  for (const Args& args : {Args{"-vt", rest}, Args{"ver.h", rest}}) {
+    const std::string start = args[0] == "-vt" ? "Invalid option: -vt aaa" : "Error - \"aaa";
+    const RunResult result = Run(args);
+    EXPECT_EQ(result.exitCode, 2) << start;
+    EXPECT_EQ(result.error.substr(0, start.size()), start);
+    EXPECT_LE(result.error.size(), 1021u + 2);
+    EXPECT_EQ(result.error.substr(result.error.size() - 2), "\r\n");
+    EXPECT_EQ(ReadBytes(Path("ver.h")), kH41);
+  }
+}
+
+TEST_F(E2e, KeepTimeIsExactForAnyTime) {
+  for (const timespec stamp : {timespec{0, 1}, timespec{-2, 5}, timespec{4102444800, 999999999}}) {
+    Write("ver.h", kH41, stamp);
+    ExpectRun({"-t", "ver.h"}, 0, "", "");
+    EXPECT_EQ(ReadBytes(Path("ver.h")), kH42);
+    EXPECT_EQ(Mtime(Path("ver.h")), Ns(stamp)) << stamp.tv_sec;
+  }
+}
+
+// With a standard stream closed or a broken pipe the run goes on, and
+// nothing meant for the stream lands in the header.
+TEST_F(E2e, ClosedOrBrokenStreamsDoNotMatter) {
+  const std::string bad = Def("BUILD", "x");
+  const struct {
+    Stream out, err;
+    std::string before, after;
+    int code;
+  } cases[] = {
+      {Stream::kClosed, Stream::kClosed, kH41, kH42, 0},
+      {Stream::kClosed, Stream::kCaptured, kH41, kH42, 0},
+      {Stream::kCaptured, Stream::kClosed, kH41, kH42, 0},
+      {Stream::kClosed, Stream::kClosed, bad, bad, 4},
+      {Stream::kCaptured, Stream::kClosed, bad, bad, 4},
+      {Stream::kBroken, Stream::kCaptured, kH41, kH42, 0},
+      {Stream::kBroken, Stream::kBroken, kH41, kH42, 0},
+      {Stream::kCaptured, Stream::kBroken, bad, bad, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "out " << int(c.out) << ", err " << int(c.err));
+    Write("ver.h", c.before);
+    EXPECT_EQ(Run({"-v", "ver.h"}, {.output = c.out, .error = c.err}).exitCode, c.code);
+    EXPECT_EQ(ReadBytes(Path("ver.h")), c.after);
+  }
+  EXPECT_EQ(Run({}, {.output = Stream::kBroken}).exitCode, 1) << "usage on a broken pipe";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    // The child starts in its own folder, so a relative program path is made absolute.
+    const fs::path word = argv[i];
+    const bool path = word.has_parent_path() && word.is_relative() && fs::exists(word);
+    program.push_back(path ? fs::absolute(word).string() : word.string());
+  }
+  // Listing the tests (as CTest does to discover them) needs no program.
+  if (program.empty() && !GTEST_FLAG_GET(list_tests)) {
+    std::fprintf(stderr, "%s: give the command that starts revtick after the test flags\n",
+                 argv[0]);
+    return 2;
+  }
+  const char* platform = std::getenv("REVTICK_E2E_PLATFORM");
+  const std::string name = platform ? platform : "posix";
+  errorTexts = name == "posix" ? &kPosixTexts : name == "windows" ? &kWindowsTexts : nullptr;
+  if (!errorTexts) {
+    std::fprintf(stderr, "REVTICK_E2E_PLATFORM is posix or windows, not \"%s\"\n", name.c_str());
+    return 2;
+  }
+  return RUN_ALL_TESTS();
+}
