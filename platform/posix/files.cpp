@@ -82,6 +82,24 @@ bool LockExclusively(int fd) {
   return false;
 }
 
+// Moves `size` bytes with as many reads or writes as it takes: a call
+// interrupted by a signal is repeated, and one that moves nothing ends it.
+template <typename Move>
+BOOL Transfer(HANDLE handle, DWORD size, LPDWORD moved, Move move) {
+  const int fd = posix::FdFromHandle(handle);
+  DWORD total = 0;
+  BOOL ok = TRUE;
+  while (total < size) {
+    const ssize_t count = move(fd, total, size - total);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) ok = posix::FailWithErrno();
+    if (count <= 0) break;
+    total += static_cast<DWORD>(count);
+  }
+  if (moved != nullptr) *moved = total;
+  return ok;
+}
+
 }  // namespace
 
 namespace posix {
@@ -162,35 +180,17 @@ BOOL SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* lastAccess,
 }
 
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
-  const int fd = posix::FdFromHandle(handle);
   char* bytes = static_cast<char*>(buffer);
-  DWORD total = 0;
-  BOOL ok = TRUE;
-  while (total < toRead) {
-    const ssize_t count = ::read(fd, bytes + total, toRead - total);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) ok = posix::FailWithErrno();
-    if (count <= 0) break;
-    total += static_cast<DWORD>(count);
-  }
-  if (read != nullptr) *read = total;
-  return ok;
+  return Transfer(handle, toRead, read, [bytes](int fd, DWORD done, DWORD left) {
+    return ::read(fd, bytes + done, left);
+  });
 }
 
 BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
-  const int fd = posix::FdFromHandle(handle);
   const char* bytes = static_cast<const char*>(buffer);
-  DWORD total = 0;
-  BOOL ok = TRUE;
-  while (total < toWrite) {
-    const ssize_t count = ::write(fd, bytes + total, toWrite - total);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) ok = posix::FailWithErrno();
-    if (count <= 0) break;
-    total += static_cast<DWORD>(count);
-  }
-  if (written != nullptr) *written = total;
-  return ok;
+  return Transfer(handle, toWrite, written, [bytes](int fd, DWORD done, DWORD left) {
+    return ::write(fd, bytes + done, left);
+  });
 }
 
 DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
