@@ -153,14 +153,14 @@ BOOL CloseHandle(HANDLE handle);
 // Files and their times
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD flags, HANDLE templateFile);
-BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite);
-BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+BOOL GetFileTime(HANDLE handle, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite);
+BOOL SetFileTime(HANDLE handle, const FILETIME* creation, const FILETIME* lastAccess,
                  const FILETIME* lastWrite);
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                LPOVERLAPPED overlapped);
-DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
-BOOL SetEndOfFile(HANDLE file);
+DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method);
+BOOL SetEndOfFile(HANDLE handle);
 
 // Clock
 void GetSystemTime(LPSYSTEMTIME time);

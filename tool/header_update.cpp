@@ -150,7 +150,7 @@ DWORD Rewrite(const HeaderFile& file, const char* newText, int length) {
 
 FILETIME NewLastWriteTime(const HeaderFile& file, bool keepTime) {
   if (keepTime) return file.lastWrite;
-  SYSTEMTIME now;
+  SYSTEMTIME now{};
   FILETIME time{};
   GetSystemTime(&now);
   SystemTimeToFileTime(&now, &time);
@@ -162,7 +162,7 @@ FILETIME NewLastWriteTime(const HeaderFile& file, bool keepTime) {
 
 DWORD UpdateOpenHeader(HeaderFile& file, const ToolOptions& options) {
   if (const DWORD failed = ReadOriginal(file)) return failed;
-  Definition definition;
+  Definition definition{};
   if (const DWORD failed = ParseDefinition(file, options.addNext, definition)) return failed;
 
   char newText[kNewTextSize];
@@ -183,7 +183,7 @@ DWORD UpdateOpenHeader(HeaderFile& file, const ToolOptions& options) {
 }  // namespace
 
 DWORD UpdateHeader(const char* fileName, const ToolOptions& options) {
-  HeaderFile file;
+  HeaderFile file{};
   file.name = fileName;
   file.handle = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -28,7 +28,7 @@ bool IsValid(const SYSTEMTIME& time) {
 
 }  // namespace
 
-namespace posix {
+namespace native {
 
 void CivilFromDays(long long days, SYSTEMTIME& time) {
   days += 719468;
@@ -64,7 +64,7 @@ bool TimespecFromFileTime(const FILETIME& fileTime, timespec& time) {
   return true;
 }
 
-}  // namespace posix
+}  // namespace native
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* time, LPFILETIME fileTime) {
   if (!IsValid(*time)) {
@@ -72,7 +72,7 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* time, LPFILETIME fileTime) {
     return FALSE;
   }
   const long long seconds = DaysFromCivil(time->wYear, time->wMonth, time->wDay) * kSecondsPerDay +
-                            time->wHour * 3600 + time->wMinute * 60 + time->wSecond;
+                            time->wHour * 3600LL + time->wMinute * 60LL + time->wSecond;
   const timespec moment{static_cast<time_t>(seconds), time->wMilliseconds * 1'000'000L};
-  return posix::FileTimeFromTimespec(moment, *fileTime) ? TRUE : FALSE;
+  return native::FileTimeFromTimespec(moment, *fileTime) ? TRUE : FALSE;
 }

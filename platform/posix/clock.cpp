@@ -15,7 +15,7 @@ void GetSystemTime(LPSYSTEMTIME time) {
     seconds += kSecondsPerDay;
     --days;
   }
-  posix::CivilFromDays(days, *time);
+  native::CivilFromDays(days, *time);
   time->wDayOfWeek = static_cast<WORD>((days % 7 + 11) % 7);  // 1970-01-01 was a Thursday
   time->wHour = static_cast<WORD>(seconds / 3600);
   time->wMinute = static_cast<WORD>(seconds / 60 % 60);

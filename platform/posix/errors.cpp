@@ -23,13 +23,13 @@ const char* DescribeErrno(DWORD code) {
 }
 
 const char* Describe(DWORD code) {
-  if (code == posix::kNotRegularFile) return "Not a regular file";
+  if (code == native::kNotRegularFile) return "Not a regular file";
   return DescribeErrno(code);
 }
 
 }  // namespace
 
-namespace posix {
+namespace native {
 
 BOOL Fail(DWORD code) {
   lastError = code;
@@ -38,7 +38,7 @@ BOOL Fail(DWORD code) {
 
 BOOL FailWithErrno() { return Fail(static_cast<DWORD>(errno)); }
 
-}  // namespace posix
+}  // namespace native
 
 DWORD GetLastError() { return lastError; }
 
@@ -47,12 +47,12 @@ void SetLastError(DWORD code) { lastError = code; }
 DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD code, DWORD, LPSTR buffer, DWORD size,
                      va_list_t*) {
   if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr) {
-    return posix::Fail(ERROR_INVALID_PARAMETER);
+    return native::Fail(ERROR_INVALID_PARAMETER);
   }
   const char* text = Describe(code);
-  if (text == nullptr) return posix::Fail(ENOMSG);
+  if (text == nullptr) return native::Fail(ENOMSG);
   const DWORD length = static_cast<DWORD>(std::strlen(text));
-  if (length >= size) return posix::Fail(ERANGE);
+  if (length >= size) return native::Fail(ERANGE);
   std::memcpy(buffer, text, length + 1);
   return length;
 }

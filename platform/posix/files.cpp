@@ -29,7 +29,8 @@ int OpenFlags(DWORD access) {
 }
 
 BOOL RefuseIrregular(const struct stat& status) {
-  return posix::Fail(S_ISDIR(status.st_mode) ? static_cast<DWORD>(EISDIR) : posix::kNotRegularFile);
+  return native::Fail(S_ISDIR(status.st_mode) ? static_cast<DWORD>(EISDIR)
+                                              : native::kNotRegularFile);
 }
 
 // A file must never land on descriptors 0 to 2: with one of them closed,
@@ -46,15 +47,15 @@ int MoveAboveStandard(int fd) {
 // Opens without blocking (a FIFO would wait for a writer), and refuses
 // anything but a regular file both before and after opening.
 int OpenRegular(LPCSTR name, DWORD access) {
-  struct stat status;
-  if (stat(name, &status) != 0) return posix::FailWithErrno(), -1;
+  struct stat status {};
+  if (stat(name, &status) != 0) return native::FailWithErrno(), -1;
   if (!S_ISREG(status.st_mode)) return RefuseIrregular(status), -1;
   int fd = open(name, OpenFlags(access) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return posix::FailWithErrno(), -1;
+  if (fd < 0) return native::FailWithErrno(), -1;
   // The path may have been swapped between the look and the open.
   if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     if (S_ISREG(status.st_mode)) {
-      posix::FailWithErrno();
+      native::FailWithErrno();
     } else {
       RefuseIrregular(status);
     }
@@ -63,7 +64,7 @@ int OpenRegular(LPCSTR name, DWORD access) {
   }
   fd = MoveAboveStandard(fd);
   if (fd < 0 || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    posix::FailWithErrno();
+    native::FailWithErrno();
     if (fd >= 0) close(fd);
     return -1;
   }
@@ -75,9 +76,9 @@ int OpenRegular(LPCSTR name, DWORD access) {
 bool LockExclusively(int fd) {
   if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
   if (errno == EWOULDBLOCK) {
-    posix::Fail(ERROR_SHARING_VIOLATION);
+    native::Fail(ERROR_SHARING_VIOLATION);
   } else {
-    posix::FailWithErrno();
+    native::FailWithErrno();
   }
   return false;
 }
@@ -86,13 +87,13 @@ bool LockExclusively(int fd) {
 // interrupted by a signal is repeated, and one that moves nothing ends it.
 template <typename Move>
 BOOL Transfer(HANDLE handle, DWORD size, LPDWORD moved, Move move) {
-  const int fd = posix::FdFromHandle(handle);
+  const int fd = native::FdFromHandle(handle);
   DWORD total = 0;
   BOOL ok = TRUE;
   while (total < size) {
     const ssize_t count = move(fd, total, size - total);
     if (count < 0 && errno == EINTR) continue;
-    if (count < 0) ok = posix::FailWithErrno();
+    if (count < 0) ok = native::FailWithErrno();
     if (count <= 0) break;
     total += static_cast<DWORD>(count);
   }
@@ -102,7 +103,7 @@ BOOL Transfer(HANDLE handle, DWORD size, LPDWORD moved, Move move) {
 
 }  // namespace
 
-namespace posix {
+namespace native {
 
 void RememberLastWrite(int fd, const timespec& time) {
   if (OpenFile* file = Find(fd)) {
@@ -115,17 +116,17 @@ void ForgetFile(int fd) {
   if (OpenFile* file = Find(fd)) *file = OpenFile{};
 }
 
-}  // namespace posix
+}  // namespace native
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
                    DWORD disposition, DWORD, HANDLE) {
   OpenFile* slot = Find(-1);
   if (disposition != OPEN_EXISTING || name == nullptr) {
-    posix::Fail(ERROR_INVALID_PARAMETER);
+    native::Fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
   if (slot == nullptr) {
-    posix::Fail(EMFILE);
+    native::Fail(EMFILE);
     return INVALID_HANDLE_VALUE;
   }
   const int fd = OpenRegular(name, access);
@@ -135,47 +136,48 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
     return INVALID_HANDLE_VALUE;
   }
   slot->fd = fd;
-  return posix::HandleFromFd(fd);
+  return native::HandleFromFd(fd);
 }
 
 BOOL GetFileTime(HANDLE handle, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
-  const int fd = posix::FdFromHandle(handle);
-  struct stat status;
-  if (fstat(fd, &status) != 0) return posix::FailWithErrno();
+  const int fd = native::FdFromHandle(handle);
+  struct stat status {};
+  if (fstat(fd, &status) != 0) return native::FailWithErrno();
   FILETIME access{}, change{}, write{};
-  if (!posix::FileTimeFromTimespec(status.st_atim, access) ||
-      !posix::FileTimeFromTimespec(status.st_ctim, change) ||
-      !posix::FileTimeFromTimespec(status.st_mtim, write)) {
-    return posix::Fail(EOVERFLOW);
+  if (!native::FileTimeFromTimespec(status.st_atim, access) ||
+      !native::FileTimeFromTimespec(status.st_ctim, change) ||
+      !native::FileTimeFromTimespec(status.st_mtim, write)) {
+    return native::Fail(EOVERFLOW);
   }
   // There is no creation time to be had; the last status change stands in.
   if (creation != nullptr) *creation = change;
   if (lastAccess != nullptr) *lastAccess = access;
   if (lastWrite != nullptr) *lastWrite = write;
-  posix::RememberLastWrite(fd, status.st_mtim);
+  native::RememberLastWrite(fd, status.st_mtim);
   return TRUE;
 }
 
 BOOL SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* lastAccess,
                  const FILETIME* lastWrite) {
-  const int fd = posix::FdFromHandle(handle);
+  const int fd = native::FdFromHandle(handle);
   timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
-  if (lastAccess != nullptr && !posix::TimespecFromFileTime(*lastAccess, times[0])) {
-    return posix::Fail(ERROR_INVALID_PARAMETER);
+  if (lastAccess != nullptr && !native::TimespecFromFileTime(*lastAccess, times[0])) {
+    return native::Fail(ERROR_INVALID_PARAMETER);
   }
   if (lastWrite != nullptr) {
-    if (!posix::TimespecFromFileTime(*lastWrite, times[1]))
-      return posix::Fail(ERROR_INVALID_PARAMETER);
+    if (!native::TimespecFromFileTime(*lastWrite, times[1]))
+      return native::Fail(ERROR_INVALID_PARAMETER);
     // The time read earlier, given back: restore it with its nanoseconds.
     const OpenFile* file = Find(fd);
     FILETIME known{};
-    if (file != nullptr && file->timeKnown && posix::FileTimeFromTimespec(file->lastWrite, known) &&
+    if (file != nullptr && file->timeKnown &&
+        native::FileTimeFromTimespec(file->lastWrite, known) &&
         known.dwLowDateTime == lastWrite->dwLowDateTime &&
         known.dwHighDateTime == lastWrite->dwHighDateTime) {
       times[1] = file->lastWrite;
     }
   }
-  if (futimens(fd, times) != 0) return posix::FailWithErrno();
+  if (futimens(fd, times) != 0) return native::FailWithErrno();
   return TRUE;
 }
 
@@ -195,7 +197,7 @@ BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LP
 
 DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
   static constexpr int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
-  if (method > FILE_END) return posix::Fail(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
+  if (method > FILE_END) return native::Fail(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
   const long long offset =
       distanceHigh != nullptr
           ? static_cast<long long>(
@@ -203,24 +205,24 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD met
                 static_cast<DWORD>(distance))
           : distance;
   const off_t position =
-      lseek(posix::FdFromHandle(handle), static_cast<off_t>(offset), kWhence[method]);
-  if (position < 0) return posix::FailWithErrno(), INVALID_SET_FILE_POINTER;
+      lseek(native::FdFromHandle(handle), static_cast<off_t>(offset), kWhence[method]);
+  if (position < 0) return native::FailWithErrno(), INVALID_SET_FILE_POINTER;
   if (distanceHigh != nullptr)
     *distanceHigh = static_cast<LONG>(static_cast<unsigned long long>(position) >> 32);
   return static_cast<DWORD>(position);
 }
 
 BOOL SetEndOfFile(HANDLE handle) {
-  const int fd = posix::FdFromHandle(handle);
+  const int fd = native::FdFromHandle(handle);
   const off_t position = lseek(fd, 0, SEEK_CUR);
-  if (position < 0 || ftruncate(fd, position) != 0) return posix::FailWithErrno();
+  if (position < 0 || ftruncate(fd, position) != 0) return native::FailWithErrno();
   return TRUE;
 }
 
 BOOL CloseHandle(HANDLE handle) {
-  const int fd = posix::FdFromHandle(handle);
-  if (fd < 0) return posix::Fail(EBADF);
-  posix::ForgetFile(fd);
-  if (close(fd) != 0) return posix::FailWithErrno();
+  const int fd = native::FdFromHandle(handle);
+  if (fd < 0) return native::Fail(EBADF);
+  native::ForgetFile(fd);
+  if (close(fd) != 0) return native::FailWithErrno();
   return TRUE;
 }

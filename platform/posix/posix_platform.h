@@ -5,7 +5,7 @@
 
 #include "platform/win32.h"
 
-namespace posix {
+namespace native {
 
 // A handle is a descriptor plus one, so that null is never a descriptor.
 inline HANDLE HandleFromFd(int fd) {
@@ -35,4 +35,4 @@ void CivilFromDays(long long days, SYSTEMTIME& time);
 void RememberLastWrite(int fd, const timespec& time);
 void ForgetFile(int fd);
 
-}  // namespace posix
+}  // namespace native

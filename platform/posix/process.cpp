@@ -1,6 +1,7 @@
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "platform/posix/posix_platform.h"
 #include "tool/tool.h"
@@ -20,7 +21,7 @@ class LineBuilder {
       full_ = true;
     }
   }
-  bool Finish() {
+  bool Finish() const {
     commandLine[length_] = '\0';
     return !full_;
   }
@@ -97,17 +98,17 @@ HANDLE GetStdHandle(DWORD which) {
   if (which == STD_OUTPUT_HANDLE) fd = STDOUT_FILENO;
   if (which == STD_ERROR_HANDLE) fd = STDERR_FILENO;
   if (fd < 0) {
-    posix::Fail(ERROR_INVALID_PARAMETER);
+    native::Fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  return IsOpen(fd) ? posix::HandleFromFd(fd) : nullptr;
+  return IsOpen(fd) ? native::HandleFromFd(fd) : nullptr;
 }
 
 // Reports a current member of the NT family; only a bad record size fails.
 BOOL GetVersionExA(LPOSVERSIONINFOA info) {
   const DWORD size = info->dwOSVersionInfoSize;
   if (size != sizeof(OSVERSIONINFOA) && size != sizeof(OSVERSIONINFOEXA)) {
-    return posix::Fail(ERROR_INVALID_PARAMETER);
+    return native::Fail(ERROR_INVALID_PARAMETER);
   }
   if (size == sizeof(OSVERSIONINFOEXA)) {
     *reinterpret_cast<OSVERSIONINFOEXA*>(info) = OSVERSIONINFOEXA{};
@@ -124,8 +125,8 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
 int main(int argc, char** argv) {
   // A message or a header that cannot be written is a failed call, never a
   // signal that ends the run.
-  signal(SIGPIPE, SIG_IGN);
-  signal(SIGXFSZ, SIG_IGN);
+  (void)std::signal(SIGPIPE, SIG_IGN);
+  (void)std::signal(SIGXFSZ, SIG_IGN);
   if (!BuildCommandLine(argc, argv)) {
     static constexpr char kTooLong[] = "Command line too long\r\n";
     if (write(STDERR_FILENO, kTooLong, sizeof kTooLong - 1) < 0) return kExitBadCommandLine;
