@@ -34,7 +34,10 @@ void Close(int& fd) {
 // Puts one standard descriptor in place in the child; async-signal-safe.
 bool Attach(Stream stream, const Pipe& pipe, int target) {
   if (stream == Stream::kClosed) return close(target) == 0 || errno == EBADF;
-  return dup2(pipe.write, target) == target;
+  if (stream != Stream::kNull) return dup2(pipe.write, target) == target;
+  const int null = open("/dev/null", O_RDWR);
+  if (null < 0 || dup2(null, target) != target) return false;
+  return null == target || close(null) == 0;
 }
 
 [[noreturn]] void Fail(int report, const char* step) {
@@ -45,8 +48,8 @@ bool Attach(Stream stream, const Pipe& pipe, int target) {
 
 [[noreturn]] void StartChild(char* const* argv, const RunOptions& options, const Pipe& out,
                              const Pipe& err, int report) {
-  const int input = open("/dev/null", O_RDONLY);
-  if (input < 0 || dup2(input, 0) != 0) Fail(report, "stdin from /dev/null");
+  // Standard input has no pipe: only kNull and kClosed apply to it.
+  if (!Attach(options.input, Pipe{}, 0)) Fail(report, "stdin");
   if (!Attach(options.output, out, 1) || !Attach(options.error, err, 2)) Fail(report, "dup2");
   if (chdir(options.directory.c_str()) != 0) Fail(report, "chdir");
   if (options.unprivileged && geteuid() == 0 &&
@@ -118,7 +121,9 @@ RunResult RunProcess(const std::vector<std::string>& command, const RunOptions& 
     nfds_t count = 0;
     for (auto& [fd, text] : streams)
       if (*fd >= 0) ready[count++] = {*fd, POLLIN, 0};
-    poll(ready, count, ended ? 0 : 20);
+    // A stream's end or data wakes the poll early; with none left open only
+    // the child's exit is awaited, which follows its closing them closely.
+    poll(ready, count, ended ? 0 : count > 0 ? 20 : 1);
     for (auto& [fd, text] : streams)
       if (*fd >= 0 && !Drain(*fd, *text)) Close(*fd);
     last = ended;  // one more pass drains what the child left in the pipes

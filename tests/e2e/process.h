@@ -7,15 +7,17 @@
 
 namespace e2e {
 
-// How the child's standard output or error is set up.
+// How one of the child's standard descriptors is set up.
 enum class Stream {
-  kCaptured,  // a pipe the test reads
+  kCaptured,  // a pipe the test reads (output and error only)
   kClosed,    // the descriptor is not open in the child
-  kBroken,    // a pipe whose read end is already closed
+  kBroken,    // a pipe whose read end is already closed (output and error only)
+  kNull,      // /dev/null
 };
 
 struct RunOptions {
   std::string directory = ".";
+  Stream input = Stream::kNull;
   Stream output = Stream::kCaptured;
   Stream error = Stream::kCaptured;
   // When run as root, drop to nobody/nogroup (65534) before the exec.

@@ -1,43 +1,18 @@
 // The built program run as a process in a fresh folder per test: its output,
 // error output and exit code, and the header's bytes and time afterwards.
-#include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <map>
 
-#include "tests/e2e/process.h"
+#include "tests/e2e/fixture.h"
 
-namespace fs = std::filesystem;
-using e2e::RunOptions;
-using e2e::RunResult;
-using e2e::Stream;
-using Args = std::vector<std::string>;
-
+namespace e2e {
 namespace {
 
-std::vector<std::string> program;  // the command prefix that starts the tool
-
-// The only expectations that differ between platforms: texts of system errors.
-enum class SysError {
-  kNotFound,
-  kIsDirectory,
-  kNotRegular,
-  kAccessDenied,
-  kBusy,
-  kNoData,
-  kTooLarge
-};
-using ErrorTexts = std::map<SysError, std::string>;
 const ErrorTexts kPosixTexts = {
     {SysError::kNotFound, "0/2 - No such file or directory"},
     {SysError::kIsDirectory, "0/21 - Is a directory"},
@@ -46,6 +21,7 @@ const ErrorTexts kPosixTexts = {
     {SysError::kBusy, "0/16 - Device or resource busy"},
     {SysError::kNoData, "0/61 - No data available"},
     {SysError::kTooLarge, "0/27 - File too large"},
+    {SysError::kReadOnlyFs, "0/30 - Read-only file system"},
 };
 const ErrorTexts kWindowsTexts = {
     {SysError::kNotFound, "0/2 - The system cannot find the file specified."},
@@ -54,20 +30,7 @@ const ErrorTexts kWindowsTexts = {
     {SysError::kBusy,
      "0/32 - The process cannot access the file because it is being used by another process."},
 };
-const ErrorTexts* errorTexts = nullptr;
 
-constexpr std::int64_t kSecond = 1'000'000'000;
-constexpr timespec kStamp = {1234567890, 123456789};  // every header starts with this time
-constexpr std::int64_t Ns(timespec t) { return t.tv_sec * kSecond + t.tv_nsec; }
-std::int64_t Now() {
-  timespec t;
-  clock_gettime(CLOCK_REALTIME, &t);
-  return Ns(t);
-}
-
-std::string Def(const std::string& name, const std::string& number) {
-  return "#define " + name + " " + number + "\r\n";
-}
 std::string Report(const std::string& name, const std::string& number, const std::string& file) {
   return "Macro \"" + name + "\" set to " + number + " in \"" + file + "\"\r\n";
 }
@@ -81,93 +44,8 @@ std::string LongName(size_t size) {
   last[1] = ' ';
   return std::string(200, 'd') + "/" + last;
 }
-const std::string kH41 = Def("BUILD", "41"), kH42 = Def("BUILD", "42");
 const std::string kNext42 = kH42 + Def("BUILDNext", "43"),
                   kReport42 = Report("BUILD", "42", "ver.h");
-
-void WriteBytes(const fs::path& path, const std::string& bytes, timespec stamp = kStamp) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-  const timespec times[2] = {{0, UTIME_OMIT}, stamp};
-  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
-}
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-std::int64_t Mtime(const fs::path& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 ? Ns(info.st_mtim) : -1;
-}
-// Compares bytes without flooding the log when a large file differs.
-void ExpectBytes(const std::string& actual, const std::string& expected, const std::string& what) {
-  if (actual.size() + expected.size() < 4096) {
-    EXPECT_EQ(actual, expected) << what;
-  } else {
-    EXPECT_TRUE(actual == expected)
-        << what << ": " << actual.size() << " bytes, not " << expected.size();
-  }
-}
-
-class E2e : public testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "revtick-e2e-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    fs::permissions(dir_, fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
-    Write("ver.h", kH41);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  fs::path Path(const std::string& name) const { return dir_ / name; }
-  void Write(const std::string& name, const std::string& bytes, timespec stamp = kStamp) {
-    WriteBytes(Path(name), bytes, stamp);
-  }
-
-  RunResult Run(const Args& args, RunOptions options = {}) {
-    Args command = program;
-    command.insert(command.end(), args.begin(), args.end());
-    options.directory = dir_.string();
-    RunResult result = e2e::RunProcess(command, options);
-    EXPECT_EQ(result.failure, "") << "the program did not start";
-    EXPECT_FALSE(result.timedOut) << "the program hung";
-    EXPECT_EQ(result.signal, 0) << "the program was killed by a signal";
-    return result;
-  }
-  void ExpectRun(const Args& args, int code, const std::string& out, const std::string& err,
-                 const RunOptions& options = {}) {
-    const RunResult result = Run(args, options);
-    EXPECT_EQ(result.exitCode, code);
-    ExpectBytes(result.output, out, "standard output");
-    ExpectBytes(result.error, err, "standard error");
-  }
-
-  // Every regular file in the folder, with its bytes and last-write time.
-  std::map<std::string, std::pair<std::string, std::int64_t>> Snapshot() const {
-    std::map<std::string, std::pair<std::string, std::int64_t>> files;
-    for (const auto& entry : fs::recursive_directory_iterator(dir_))
-      if (fs::is_regular_file(entry.symlink_status()))
-        files[entry.path().string()] = {ReadBytes(entry.path()), Mtime(entry.path())};
-    return files;
-  }
-  // A run that does not update: every file keeps its bytes and time.
-  void ExpectNoChange(const Args& args, int code, const std::string& err,
-                      const RunOptions& options = {}, const std::string& out = "") {
-    const auto before = Snapshot();
-    ExpectRun(args, code, out, err, options);
-    const auto after = Snapshot();
-    EXPECT_EQ(after.size(), before.size()) << "files appeared or vanished";
-    for (const auto& [name, file] : before) {
-      const auto now =
-          after.count(name) ? after.at(name) : std::pair{std::string("<gone>"), std::int64_t{-1}};
-      ExpectBytes(now.first, file.first, name);
-      EXPECT_EQ(now.second, file.second) << "last-write time of " << name;
-    }
-  }
-
-  fs::path dir_;
-};
 
 // ---- Successful updates ------------------------------------------------------
 
@@ -320,7 +198,6 @@ TEST_P(SystemFailures, ReportErrorText) {
   ExpectNoChange(c.args, 3, c.message + " (" + errorTexts->at(c.error) + ")\r\n", c.options);
 }
 
-std::string CannotOpen(const std::string& name) { return "Cannot open file \"" + name + "\""; }
 void MakeSocket(const fs::path& dir) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -416,25 +293,29 @@ TEST_F(E2e, ClosedOrBrokenStreamsDoNotMatter) {
 }
 
 }  // namespace
+}  // namespace e2e
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     // The child starts in its own folder, so a relative program path is made absolute.
-    const fs::path word = argv[i];
-    const bool path = word.has_parent_path() && word.is_relative() && fs::exists(word);
-    program.push_back(path ? fs::absolute(word).string() : word.string());
+    const e2e::fs::path word = argv[i];
+    const bool path = word.has_parent_path() && word.is_relative() && e2e::fs::exists(word);
+    e2e::program.push_back(path ? e2e::fs::absolute(word).string() : word.string());
   }
   // Listing the tests (as CTest does to discover them) needs no program.
-  if (program.empty() && !GTEST_FLAG_GET(list_tests)) {
+  if (e2e::program.empty() && !GTEST_FLAG_GET(list_tests)) {
     std::fprintf(stderr, "%s: give the command that starts revtick after the test flags\n",
                  argv[0]);
     return 2;
   }
   const char* platform = std::getenv("REVTICK_E2E_PLATFORM");
   const std::string name = platform ? platform : "posix";
-  errorTexts = name == "posix" ? &kPosixTexts : name == "windows" ? &kWindowsTexts : nullptr;
-  if (!errorTexts) {
+  e2e::onPosix = name == "posix";
+  e2e::errorTexts = e2e::onPosix        ? &e2e::kPosixTexts
+                    : name == "windows" ? &e2e::kWindowsTexts
+                                        : nullptr;
+  if (!e2e::errorTexts) {
     std::fprintf(stderr, "REVTICK_E2E_PLATFORM is posix or windows, not \"%s\"\n", name.c_str());
     return 2;
   }
