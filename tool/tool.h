@@ -21,7 +21,8 @@ enum ExitCode : DWORD {
 // Longest header file name taken from the command line (plus terminator).
 inline constexpr int kFileNameSize = 260;
 
-[[noreturn]] void ToolEntry();
+// The process entry point: C linkage, so that Windows can start the program in it.
+extern "C" [[noreturn]] void ToolEntry();
 const char* SkipProgramName(const char* commandLine);
 DWORD RunTool(const char* arguments);
 DWORD UpdateHeader(const char* fileName, const ToolOptions& options);
