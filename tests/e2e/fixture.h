@@ -24,11 +24,21 @@ namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
 inline std::vector<std::string> program;  // the command prefix that starts the tool
-inline bool onPosix = true;               // false when the program is the Windows build
+inline bool onPosix = true;               // false when the program is the Windows build under Wine
+inline std::string holder;                // under Wine: tests/windows/hold_file.exe
+
+// The holder starts the way the program does: the same launcher before it.
+inline std::vector<std::string> HolderCommand(const std::vector<std::string>& args) {
+  std::vector<std::string> command(program.begin(), program.end() - 1);
+  command.push_back(holder);
+  command.insert(command.end(), args.begin(), args.end());
+  return command;
+}
 
 // The only expectations that differ between platforms: texts of system errors.
 enum class SysError {
   kNotFound,
+  kNoPath,  // a folder on the way is missing, or the name is empty
   kIsDirectory,
   kNotRegular,
   kAccessDenied,
@@ -41,7 +51,9 @@ using ErrorTexts = std::map<SysError, std::string>;
 inline const ErrorTexts* errorTexts = nullptr;
 
 constexpr std::int64_t kSecond = 1'000'000'000;
-constexpr timespec kStamp = {1234567890, 123456789};  // every header starts with this time
+// Every header starts with this last-write time. Windows keeps times in
+// 100-ns units, so under Wine the nanoseconds are cut to 123456700.
+inline timespec headerStamp = {1234567890, 123456789};
 constexpr std::int64_t Ns(timespec t) { return t.tv_sec * kSecond + t.tv_nsec; }
 inline std::int64_t Now() {
   timespec t;
@@ -57,7 +69,8 @@ inline std::string CannotOpen(const std::string& name) {
 }
 inline const std::string kH41 = Def("BUILD", "41"), kH42 = Def("BUILD", "42");
 
-inline void WriteBytes(const fs::path& path, const std::string& bytes, timespec stamp = kStamp) {
+inline void WriteBytes(const fs::path& path, const std::string& bytes,
+                       timespec stamp = headerStamp) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
   const timespec times[2] = {{0, UTIME_OMIT}, stamp};
@@ -94,7 +107,7 @@ class E2e : public testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   fs::path Path(const std::string& name) const { return dir_ / name; }
-  void Write(const std::string& name, const std::string& bytes, timespec stamp = kStamp) {
+  void Write(const std::string& name, const std::string& bytes, timespec stamp = headerStamp) {
     WriteBytes(Path(name), bytes, stamp);
   }
   Args Command(const Args& args) const {
