@@ -10,7 +10,7 @@ set_property(CACHE REVTICK_WINDOWS PROPERTY STRINGS AUTO ON OFF)
 
 set(revtick_windows_triples i686-w64-mingw32 x86_64-w64-mingw32)
 set(REVTICK_WINDOWS_ENABLED OFF)
-set(REVTICK_WINDOWS_MISSING "")
+set(REVTICK_WINDOWS_MISSING "")  # the tools not found
 if(NOT REVTICK_WINDOWS STREQUAL "OFF")
   foreach(triple IN LISTS revtick_windows_triples)
     find_program(REVTICK_${triple}_CXX ${triple}-g++)
@@ -24,8 +24,9 @@ if(NOT REVTICK_WINDOWS STREQUAL "OFF")
     endforeach()
   endforeach()
   if(REVTICK_WINDOWS_MISSING)
-    set(why "mingw-w64 not found (${REVTICK_WINDOWS_MISSING}); "
-            "apt-get install g++-mingw-w64-i686 g++-mingw-w64-x86-64")
+    list(JOIN REVTICK_WINDOWS_MISSING ", " missing)
+    string(CONCAT why "mingw-w64 not found (${missing}): "
+                      "apt-get install g++-mingw-w64-i686 g++-mingw-w64-x86-64")
     if(REVTICK_WINDOWS STREQUAL "ON" OR "$ENV{REVTICK_REQUIRE_WINDOWS}" STREQUAL "1")
       message(FATAL_ERROR "Windows build required, but ${why}")
     endif()
