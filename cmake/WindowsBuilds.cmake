@@ -53,4 +53,14 @@ if(REVTICK_WINDOWS_ENABLED)
       BUILD_ALWAYS ON
       BUILD_BYPRODUCTS ${dir}/revtick.exe)
   endforeach()
+
+  # A ZIP of each program: <build>/packages/revtick-<version>-win32.zip and -win64.zip.
+  add_custom_target(revtick_windows_packages
+    COMMAND ${CMAKE_CPACK_COMMAND} --config ${REVTICK_WINDOWS_i686_DIR}/CPackConfig.cmake
+      -B ${CMAKE_BINARY_DIR}/packages
+    COMMAND ${CMAKE_CPACK_COMMAND} --config ${REVTICK_WINDOWS_x86_64_DIR}/CPackConfig.cmake
+      -B ${CMAKE_BINARY_DIR}/packages
+    DEPENDS revtick_windows_i686 revtick_windows_x86_64
+    COMMENT "Packing the Windows programs"
+    VERBATIM)
 endif()

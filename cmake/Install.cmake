@@ -1,0 +1,42 @@
+# What `cmake --install` puts in place, and the packages CPack makes of it:
+# the program, its man page (POSIX), and a CMake package with
+# revtick_build_number for consumer projects (find_package(revtick)).
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/revtick)
+install(TARGETS revtick EXPORT revtickTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(EXPORT revtickTargets NAMESPACE revtick:: DESTINATION ${package_dir})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
+install(FILES
+    ${PROJECT_SOURCE_DIR}/cmake/package/revtickConfig.cmake
+    ${PROJECT_SOURCE_DIR}/cmake/package/revtickBuildNumber.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
+  DESTINATION ${package_dir})
+if(NOT WIN32)
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/revtick.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+# Packages: a Debian package of the POSIX program, a ZIP of a Windows one.
+set(CPACK_PACKAGE_NAME revtick)
+set(CPACK_PACKAGE_VENDOR "revtick maintainers")
+set(CPACK_PACKAGE_CONTACT "revtick maintainers <revtick@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_STRIP_FILES ON)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(CPACK_SYSTEM_NAME win32)
+  else()
+    set(CPACK_SYSTEM_NAME win64)
+  endif()
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+  # strerrordesc_np came with glibc 2.32; the program needs nothing else.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.32)")
+endif()
+include(CPack)
