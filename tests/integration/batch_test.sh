@@ -1,0 +1,29 @@
+#!/bin/sh
+# Runs the example batch file (examples/consumer/build.bat) under Wine's
+# cmd with the Windows program beside it: it must raise the number and
+# succeed, and stop with the tool's exit code on a bad header.
+#   batch_test.sh WINE64 PREFIX EXE SOURCE_DIR SCRATCH
+set -eu
+wine64=$1 exe=$3 source=$4 scratch=$5
+export WINEPREFIX="$2" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$scratch" && mkdir -p "$scratch"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+cp "$source/examples/consumer/build.bat" "$exe" "$scratch/"
+
+run() {  # run EXPECTED_STATUS: the batch file from its own folder
+  status=0
+  (cd "$scratch" && "$wine64" cmd /c build.bat </dev/null >out.txt 2>err.txt) || status=$?
+  [ "$status" = "$1" ] || fail "exit code $status, not $1: $(cat "$scratch/out.txt" "$scratch/err.txt")"
+}
+
+printf '#define BUILD_NUMBER 41\r\n' >"$scratch/version.h"
+run 0
+[ "$(cat "$scratch/version.h")" = "$(printf '#define BUILD_NUMBER 42\r')" ] || fail "not raised"
+grep -q 'Macro "BUILD_NUMBER" set to 42' "$scratch/out.txt" || fail "no report"
+echo "ok: the batch file raises the number"
+
+printf '#define BUILD_NUMBER x\r\n' >"$scratch/version.h"
+run 4
+grep -q 'Invalid number: "x"' "$scratch/err.txt" || fail "no message from the tool"
+grep -q 'Build number not updated (exit code 4)' "$scratch/err.txt" || fail "no message from the batch file"
+echo "ok: the batch file stops with the tool's exit code"
