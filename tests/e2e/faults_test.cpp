@@ -133,7 +133,7 @@ struct Tally {
 [[noreturn]] void Work(const Args& command, const std::string& dir, int runs,
                        const std::string& busy, int report) {
   Tally tally;
-  for (int i = 0; i < runs; ++i) tally.Count(RunProcess(command, {.directory = dir}), busy);
+  for (int i = 0; i < runs; ++i) tally.Count(RunStarted(command, {.directory = dir}), busy);
   const bool sent = write(report, &tally, sizeof tally) == sizeof tally;
   _exit(sent ? 0 : 1);
 }

@@ -12,7 +12,7 @@ namespace e2e {
 
 std::optional<std::string> ReadAsSecondOpener(const fs::path& file) {
   if (!onPosix) {
-    const RunResult read = RunProcess(HolderCommand({file.filename().string()}),
+    const RunResult read = RunStarted(HolderCommand({file.filename().string()}),
                                       {.directory = file.parent_path().string()});
     if (read.exitCode != 0) return std::nullopt;
     return read.output;
@@ -41,7 +41,7 @@ HeldFile::HeldFile(const fs::path& file) {
   marker_ = file.parent_path() / "held.marker";
   const Args command = HolderCommand({file.filename().string(), marker_.filename().string()});
   holder_ = std::thread([this, command, dir = file.parent_path().string()] {
-    result_ = RunProcess(command, {.directory = dir});
+    result_ = RunStarted(command, {.directory = dir});
   });
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
   while (!fs::exists(marker_) && std::chrono::steady_clock::now() < deadline)
