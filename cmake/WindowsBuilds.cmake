@@ -8,6 +8,11 @@
 set(REVTICK_WINDOWS AUTO CACHE STRING "Cross-build the Windows programs: AUTO, ON or OFF")
 set_property(CACHE REVTICK_WINDOWS PROPERTY STRINGS AUTO ON OFF)
 
+set(REVTICK_WINDOWS_REQUIRED OFF)
+if(REVTICK_WINDOWS STREQUAL "ON" OR "$ENV{REVTICK_REQUIRE_WINDOWS}" STREQUAL "1")
+  set(REVTICK_WINDOWS_REQUIRED ON)
+endif()
+
 set(revtick_windows_triples i686-w64-mingw32 x86_64-w64-mingw32)
 set(REVTICK_WINDOWS_ENABLED OFF)
 set(REVTICK_WINDOWS_MISSING "")  # the tools not found
@@ -27,7 +32,7 @@ if(NOT REVTICK_WINDOWS STREQUAL "OFF")
     list(JOIN REVTICK_WINDOWS_MISSING ", " missing)
     string(CONCAT why "mingw-w64 not found (${missing}): "
                       "apt-get install g++-mingw-w64-i686 g++-mingw-w64-x86-64")
-    if(REVTICK_WINDOWS STREQUAL "ON" OR "$ENV{REVTICK_REQUIRE_WINDOWS}" STREQUAL "1")
+    if(REVTICK_WINDOWS_REQUIRED)
       message(FATAL_ERROR "Windows build required, but ${why}")
     endif()
     message(STATUS "Windows build skipped: ${why}")
