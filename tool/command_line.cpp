@@ -43,7 +43,7 @@ void CloseStandardHandle(HANDLE& handle) {
 }
 
 // Reads the options in front of the file name; returns the exit code of a
-// rejected option, or kExitUpdated when all were accepted.
+// rejected option, or kNoFailure when all were accepted.
 DWORD ReadOptions(const char*& text, ToolOptions& options) {
   options = ToolOptions{};
   while (*text == '-') {
@@ -64,7 +64,7 @@ DWORD ReadOptions(const char*& text, ToolOptions& options) {
     }
     text = SkipBlanks(text + 2);
   }
-  return kExitUpdated;
+  return kNoFailure;
 }
 
 DWORD ParseAndUpdate(const char* arguments) {
@@ -97,6 +97,19 @@ DWORD ParseAndUpdate(const char* arguments) {
 }
 
 }  // namespace
+
+// Arguments that do not make one command line are refused as a whole,
+// before anything else is looked at.
+DWORD RefuseCommandLine() {
+  DWORD result = kExitNothingDone;
+  if (TakeStandardHandles()) {
+    PrintErr("Command line too long");
+    result = kExitBadCommandLine;
+  }
+  CloseStandardHandle(OutputHandle);
+  CloseStandardHandle(ErrorHandle);
+  return result;
+}
 
 DWORD RunTool(const char* arguments) {
   DWORD result = kExitNothingDone;

@@ -50,7 +50,7 @@ DWORD ReadOriginal(HeaderFile& file) {
     SetLastError(ERROR_HANDLE_EOF);
     return FailWithLastError("Cannot read from file (%s)");
   }
-  return kExitUpdated;
+  return kNoFailure;
 }
 
 // Checks the definition line and takes the macro name and number from it.
@@ -99,7 +99,7 @@ DWORD ParseDefinition(const HeaderFile& file, bool addNext, Definition& definiti
     PrintErr("No EOF after the build number value");
     return kExitBadContent;
   }
-  return kExitUpdated;
+  return kNoFailure;
 }
 
 int ComposeNewText(const Definition& definition, bool addNext, char (&newText)[kNewTextSize]) {
@@ -145,7 +145,7 @@ DWORD Rewrite(const HeaderFile& file, const char* newText, int length) {
     PutBackOriginal(file);
     return FailWithCode("Cannot truncate file (%s)", code);
   }
-  return kExitUpdated;
+  return kNoFailure;
 }
 
 FILETIME NewLastWriteTime(const HeaderFile& file, bool keepTime) {

@@ -1,6 +1,7 @@
 // The build-number tool: process entry, command line and header update.
 #pragma once
 
+#include "platform/entry.h"
 #include "platform/win32.h"
 
 struct ToolOptions {
@@ -18,11 +19,15 @@ enum ExitCode : DWORD {
   kExitBadContent = 4,
 };
 
+// What each stage of a run gives back: kNoFailure when the run goes on, or
+// the exit code that ends it. Every failure code is nonzero, so a stage
+// reads `if (const DWORD failed = Stage()) return failed;`.
+inline constexpr DWORD kNoFailure = 0;
+
 // Longest header file name taken from the command line (plus terminator).
 inline constexpr int kFileNameSize = 260;
 
-// The process entry point: C linkage, so that Windows can start the program in it.
-extern "C" [[noreturn]] void ToolEntry();
 const char* SkipProgramName(const char* commandLine);
 DWORD RunTool(const char* arguments);
+DWORD RefuseCommandLine();
 DWORD UpdateHeader(const char* fileName, const ToolOptions& options);

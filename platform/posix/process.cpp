@@ -2,48 +2,23 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstring>
 
+#include "platform/entry.h"
+#include "platform/posix/bounded_text.h"
 #include "platform/posix/posix_platform.h"
-#include "tool/tool.h"
 
 namespace {
 
 // Windows takes command lines of up to 32767 characters.
 constexpr int kCommandLineSize = 32768;
 char commandLine[kCommandLineSize];
-
-class LineBuilder {
- public:
-  void Put(char c) {
-    if (length_ < kCommandLineSize - 1) {
-      commandLine[length_++] = c;
-    } else {
-      full_ = true;
-    }
-  }
-  bool Finish() const {
-    commandLine[length_] = '\0';
-    return !full_;
-  }
-
- private:
-  int length_ = 0;
-  bool full_ = false;
-};
-
-bool HasAny(const char* text, const char* characters) {
-  for (; *text != '\0'; ++text) {
-    for (const char* c = characters; *c != '\0'; ++c) {
-      if (*text == *c) return true;
-    }
-  }
-  return false;
-}
+bool commandLineFits = false;
 
 // The program name comes first, quoted when it holds a blank; it cannot
 // hold a double quote on Windows, so any are dropped.
-void PutProgramName(LineBuilder& line, const char* name) {
-  const bool quoted = HasAny(name, " \t");
+void PutProgramName(posix::BoundedText& line, const char* name) {
+  const bool quoted = std::strpbrk(name, " \t") != nullptr;
   if (quoted) line.Put('"');
   for (; *name != '\0'; ++name) {
     if (*name != '"') line.Put(*name);
@@ -53,10 +28,10 @@ void PutProgramName(LineBuilder& line, const char* name) {
 
 // An argument the grammar would split or read as quoting goes in double
 // quotes, with each double quote doubled, so that it comes back unchanged.
-void PutArgument(LineBuilder& line, const char* argument) {
-  const bool quoted = *argument == '\0' || HasAny(argument, " \t\"");
+void PutArgument(posix::BoundedText& line, const char* argument) {
+  const bool quoted = *argument == '\0' || std::strpbrk(argument, " \t\"") != nullptr;
   if (!quoted) {
-    while (*argument != '\0') line.Put(*argument++);
+    line.Put(argument);
     return;
   }
   line.Put('"');
@@ -67,9 +42,10 @@ void PutArgument(LineBuilder& line, const char* argument) {
   line.Put('"');
 }
 
-// Rebuilds the one command-line text a Windows program is given.
+// Rebuilds the one command-line text a Windows program is given; false when
+// the arguments do not fit in it.
 bool BuildCommandLine(int argc, char** argv) {
-  LineBuilder line;
+  posix::BoundedText line(commandLine, kCommandLineSize);
   PutProgramName(line, argc > 0 ? argv[0] : "");
   for (int i = 1; i < argc; ++i) {
     line.Put(' ');
@@ -82,7 +58,9 @@ bool IsOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
 
 }  // namespace
 
-LPSTR GetCommandLineA() { return commandLine; }
+// POSIX hands over arguments of any length; when they would not fit in one
+// Windows command line there is none to give.
+LPSTR GetCommandLineA() { return commandLineFits ? commandLine : nullptr; }
 
 void ExitProcess(UINT exitCode) { _exit(static_cast<int>(exitCode)); }
 
@@ -127,10 +105,6 @@ int main(int argc, char** argv) {
   // signal that ends the run.
   (void)std::signal(SIGPIPE, SIG_IGN);
   (void)std::signal(SIGXFSZ, SIG_IGN);
-  if (!BuildCommandLine(argc, argv)) {
-    static constexpr char kTooLong[] = "Command line too long\r\n";
-    if (write(STDERR_FILENO, kTooLong, sizeof kTooLong - 1) < 0) return kExitBadCommandLine;
-    return kExitBadCommandLine;
-  }
+  commandLineFits = BuildCommandLine(argc, argv);
   ToolEntry();
 }

@@ -1,3 +1,4 @@
+#include "platform/posix/bounded_text.h"
 #include "platform/posix/posix_platform.h"
 
 namespace {
@@ -5,41 +6,15 @@ namespace {
 // wsprintfA never writes more than this, terminator included.
 constexpr int kWsprintfLimit = 1024;
 
-// Appends to a bounded field, remembering whether anything was left out.
-class Output {
- public:
-  Output(char* dest, int capacity) : dest_(dest), room_(capacity - 1) {}
-
-  void Put(char c) {
-    if (length_ < room_) {
-      dest_[length_++] = c;
-    } else {
-      cut_ = true;
-    }
-  }
-  void Put(const char* text) {
-    while (*text != '\0') Put(*text++);
-  }
-  void Put(unsigned value) {
-    char digits[10];
-    int count = 0;
-    do {
-      digits[count++] = static_cast<char>('0' + value % 10);
-      value /= 10;
-    } while (value != 0);
-    while (count > 0) Put(digits[--count]);
-  }
-  int Finish() {
-    dest_[length_] = '\0';
-    return cut_ ? -1 : length_;
-  }
-
- private:
-  char* dest_;
-  int room_;
-  int length_ = 0;
-  bool cut_ = false;
-};
+void PutDecimal(posix::BoundedText& out, unsigned value) {
+  char digits[10];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (count > 0) out.Put(digits[--count]);
+}
 
 }  // namespace
 
@@ -62,7 +37,7 @@ LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int capacity) {
 // a percent sign stands for itself.
 int wvnsprintfA(LPSTR dest, int capacity, LPCSTR format, va_list_t arguments) {
   if (dest == nullptr || capacity <= 0) return -1;
-  Output out(dest, capacity);
+  posix::BoundedText out(dest, capacity);
   for (; *format != '\0'; ++format) {
     if (*format != '%' || format[1] == '\0') {
       out.Put(*format);
@@ -74,12 +49,12 @@ int wvnsprintfA(LPSTR dest, int capacity, LPCSTR format, va_list_t arguments) {
         out.Put(text != nullptr ? text : "(null)");
         break;
       }
-      case 'u': out.Put(va_arg(arguments, unsigned)); break;
+      case 'u': PutDecimal(out, va_arg(arguments, unsigned)); break;
       case 'c': out.Put(static_cast<char>(va_arg(arguments, int))); break;
       default: out.Put(*format); break;
     }
   }
-  return out.Finish();
+  return out.Finish() ? out.length() : -1;
 }
 
 int wsprintfA(LPSTR dest, LPCSTR format, ...) {

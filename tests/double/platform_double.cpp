@@ -109,7 +109,7 @@ extern "C" {
 
 LPSTR GetCommandLineA() {
   fake::Enter("GetCommandLineA");
-  return os.commandLine.data();
+  return os.noCommandLine ? nullptr : os.commandLine.data();
 }
 
 void ExitProcess(UINT exitCode) {

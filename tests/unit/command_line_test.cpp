@@ -183,4 +183,30 @@ TEST_F(CommandLine, ToolEntryExitsWithTheResult) {
   EXPECT_EQ(fake::os.err, "Unknown option -x\r\n");
 }
 
+// Arguments that make no command line are refused before anything else.
+TEST_F(CommandLine, NoCommandLineIsRefused) {
+  const Log both = {"CloseHandle(out)", "CloseHandle(err)"};
+  const struct {
+    HANDLE stdErr;
+    UINT code;
+    std::string err;
+    Log closes;
+  } cases[] = {
+      {fake::kErr, kExitBadCommandLine, "Command line too long\r\n", both},
+      {nullptr, kExitBadCommandLine, "", {"CloseHandle(out)"}},
+      {INVALID_HANDLE_VALUE, kExitNothingDone, "", {}},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    fake::os.noCommandLine = true;
+    fake::os.stdErr = c.stdErr;
+    EXPECT_EQ(fake::RunCatchingExit(ToolEntry), c.code);
+    EXPECT_EQ(fake::os.err, c.err);
+    EXPECT_EQ(fake::os.out, "");
+    EXPECT_EQ(StdCloses(), c.closes);
+    EXPECT_EQ(Calls("CreateFileA").size() + Calls("GetVersionExA").size(), 0u);
+    EXPECT_EQ(fake::os.file.bytes, "#define BUILD 41\r\n");
+  }
+}
+
 }  // namespace

@@ -1,0 +1,36 @@
+// Text appended to a fixed field, for the routines that build a command
+// line or format a message: what does not fit is left out, and noted.
+#pragma once
+
+namespace posix {
+
+class BoundedText {
+ public:
+  // Room for capacity - 1 characters and the terminator; capacity >= 1.
+  BoundedText(char* field, int capacity) : field_(field), room_(capacity - 1) {}
+
+  void Put(char c) {
+    if (length_ < room_) {
+      field_[length_++] = c;
+    } else {
+      cut_ = true;
+    }
+  }
+  void Put(const char* text) {
+    while (*text != '\0') Put(*text++);
+  }
+  // Terminates the text; false when something was left out.
+  bool Finish() {
+    field_[length_] = '\0';
+    return !cut_;
+  }
+  int length() const { return length_; }
+
+ private:
+  char* field_;
+  int room_;
+  int length_ = 0;
+  bool cut_ = false;
+};
+
+}  // namespace posix
