@@ -67,19 +67,19 @@ TEST_F(Runtime, FormatSystemError) {
   EXPECT_STREQ(text, "0/28 - There is not enough space on the disk.");
 }
 
-TEST_F(Runtime, MessagesAreCutToTheAllowance) {
-  for (std::size_t length : {0u, 1020u, 1021u, 1022u, 5000u}) {
-    fake::Reset();
-    const std::string text(length, 'x');
-    PrintErr("%s", text.c_str());
-    PrintOut("%s", text.c_str());
-    const std::string expected = text.substr(0, kMessageAllowance) + "\r\n";
-    EXPECT_EQ(fake::os.err, expected) << length;
-    EXPECT_EQ(fake::os.out, expected) << length;
-    EXPECT_EQ(fake::os.log, std::vector<std::string>({"WriteFile(err)", "WriteFile(err)",
-                                                      "WriteFile(out)", "WriteFile(out)"}));
-  }
+class Allowance : public DoubleTest, public testing::WithParamInterface<std::size_t> {};
+
+TEST_P(Allowance, MessagesAreCutToIt) {
+  const std::string text(GetParam(), 'x');
+  PrintErr("%s", text.c_str());
+  PrintOut("%s", text.c_str());
+  const std::string expected = text.substr(0, kMessageAllowance) + "\r\n";
+  EXPECT_EQ(fake::os.err, expected);
+  EXPECT_EQ(fake::os.out, expected);
+  EXPECT_EQ(fake::os.log, std::vector<std::string>({"WriteFile(err)", "WriteFile(err)",
+                                                    "WriteFile(out)", "WriteFile(out)"}));
 }
+INSTANTIATE_TEST_SUITE_P(Runtime, Allowance, testing::Values(0u, 1020u, 1021u, 1022u, 5000u));
 
 TEST_F(Runtime, MessagesCarryTheirArguments) {
   PrintErr("%s=%u%c %s", "build", 4294967295u, '!', "done");
