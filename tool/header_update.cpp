@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "platform/file_time.h"
 #include "runtime/runtime.h"
 #include "tool/tool.h"
 
@@ -154,10 +155,7 @@ FILETIME NewLastWriteTime(const HeaderFile& file, bool keepTime) {
   FILETIME time{};
   GetSystemTime(&now);
   SystemTimeToFileTime(&now, &time);
-  const unsigned long long units =
-      ((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime) -
-      kTwoSeconds;
-  return FILETIME{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
+  return FileTimeFromTicks(FileTimeTicks(time) - kTwoSeconds);
 }
 
 DWORD UpdateOpenHeader(HeaderFile& file, const ToolOptions& options) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_time.h"
 #include "platform/win32.h"
 
 namespace fake {
@@ -96,11 +97,7 @@ void Reset();
 // ~0u when `body` returned.
 UINT RunCatchingExit(void (*body)());
 
-inline std::uint64_t Ticks(const FILETIME& time) {
-  return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
-}
-inline FILETIME MakeFileTime(std::uint64_t ticks) {
-  return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-}
+inline std::uint64_t Ticks(const FILETIME& time) { return FileTimeTicks(time); }
+inline FILETIME MakeFileTime(std::uint64_t ticks) { return FileTimeFromTicks(ticks); }
 
 }  // namespace fake
