@@ -23,7 +23,9 @@ rm -rf "$scratch" && mkdir -p "$scratch/repo"
 awk -v out="$scratch/block" '$0 == "<!-- try it -->" { on = 1; next }
      on && /^    / { sub(/^    /, ""); print > (out (block + 0)); was = 1; next }
      on && was { block++; was = 0; if (block == 2) exit }' "$source/README.md"
-[ -f "$scratch/block0" ] && [ -f "$scratch/block1" ] || fail "no first command and its output in the README"
+for block in block0 block1; do
+  [ -f "$scratch/$block" ] || fail "no first command and its output in the README"
+done
 mv "$scratch/block0" "$scratch/command"
 mv "$scratch/block1" "$scratch/shown"
 [ "$(wc -l <"$scratch/command")" = 1 ] || fail "the README's first command is not one line"
