@@ -1,0 +1,1 @@
+#define BUILD_NUMBER 0

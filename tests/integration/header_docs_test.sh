@@ -1,0 +1,65 @@
+#!/bin/sh
+# Holds the README's and the man page's account of the header to the
+# program: the command that writes a first header makes one the program
+# takes; every row of the README's table of rejected headers gives exactly
+# the message it shows, with exit code 4 and the header untouched; and every
+# content message the tool's source can print is in that table and in the
+# man page.
+#   header_docs_test.sh PROGRAM SOURCE_DIR SCRATCH
+set -eu
+program=$1 source=$2 scratch=$3
+readme=$source/README.md
+rm -rf "$scratch" && mkdir -p "$scratch"
+fail() { printf 'FAIL: %s\n' "$*" >&2; exit 1; }
+
+# The indented command line that follows a marker comment in the README.
+command_after() {  # command_after MARKER
+  awk -v marker="<!-- $1 -->" '$0 == marker { on = 1; next }
+    on && /^    / { sub(/^    /, ""); print; exit }' "$readme"
+}
+
+first=$(command_after "first header")
+[ -n "$first" ] || fail "no first-header command in the README"
+(cd "$scratch" && sh -c "$first")
+report=$(cd "$scratch" && "$program" -v version.h) || fail "the first header is rejected: $first"
+[ "$report" = "$(printf 'Macro "BUILD_NUMBER" set to 1 in "version.h"\r')" ] || fail "report: $report"
+printf 'ok: the README'"'"'s first header (%s) is taken\n' "$first"
+
+# The table: a message and a header in C escapes, in backquotes, per row.
+awk '$0 == "<!-- header messages -->" { on = 1; next }
+     on && /^\|/ { print; next }
+     on { exit }' "$readme" | tail -n +3 >"$scratch/rows"
+[ -s "$scratch/rows" ] || fail "no table of rejected headers in the README"
+# shellcheck disable=SC2016 # the backquotes are markdown's, for sed
+cell() { printf '%s\n' "$1" | awk -F ' [|] ' -v n="$2" '{ c = $n; sub(/^\| /, "", c); print c }' | sed 's/^`//; s/`$//'; }
+rows=0
+while IFS= read -r row; do
+  message=$(cell "$row" 1) header=$(cell "$row" 2)
+  case $message$header in *%*) fail "a row holds a '%': $row" ;; esac
+  # shellcheck disable=SC2059 # the cells are printf formats: C escapes, no %
+  printf "$header" >"$scratch/ver.h"
+  cp "$scratch/ver.h" "$scratch/before.h"
+  # shellcheck disable=SC2059
+  printf "$message\r\n" >"$scratch/expected"
+  status=0
+  (cd "$scratch" && "$program" ver.h 2>err >out) || status=$?
+  [ "$status" = 4 ] || fail "$header: exit code $status, not 4"
+  cmp -s "$scratch/err" "$scratch/expected" || fail "$header: the message is '$(cat "$scratch/err")', not '$message'"
+  [ ! -s "$scratch/out" ] || fail "$header: output on stdout"
+  cmp -s "$scratch/ver.h" "$scratch/before.h" || fail "$header: the header was changed"
+  rows=$((rows + 1))
+done <"$scratch/rows"
+echo "ok: the README's $rows rejected headers give the messages it shows"
+
+# Every content message in the tool, cut before its quoted text, with the
+# define word filled in: in the table and in the man page (unescaped).
+awk '/^DWORD ParseDefinition/ { on = 1 } on && /^}/ { exit } on' "$source/tool/header_update.cpp" |
+  sed -n 's/.*PrintErr("\(.*\)".*/\1/p' | sed 's/\\"/"/g; s/: "%s"$//; s/"%s"/"#define"/' >"$scratch/stems"
+[ "$(wc -l <"$scratch/stems")" -ge 7 ] || fail "found only $(wc -l <"$scratch/stems") content messages in the source"
+sed 's/\\(dq/"/g; s/\\-/-/g; s/\\f[BIRP]//g; s/\\e/\\/g; s/\\~/ /g; s/\\%//g' "$source/docs/revtick.1" >"$scratch/page"
+cut -d '|' -f 2 "$scratch/rows" >"$scratch/messages"
+while IFS= read -r stem; do
+  grep -qF "\`$stem" "$scratch/messages" || fail "'$stem' is not in the README's table"
+  grep -qF "$stem" "$scratch/page" || fail "'$stem' is not in the man page"
+done <"$scratch/stems"
+echo "ok: the README and the man page explain all $(wc -l <"$scratch/stems") content messages"
