@@ -34,7 +34,6 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-  # strerrordesc_np came with glibc 2.32; the program needs nothing else.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.32)")
+  include(${CMAKE_CURRENT_LIST_DIR}/DebianPackage.cmake)
 endif()
 include(CPack)
