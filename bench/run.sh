@@ -1,32 +1,47 @@
 #!/usr/bin/env bash
 # Measures what one header update costs: revtick against /bin/true and against
-# the one-liners a build script would otherwise use for the same job.
+# what a build script would otherwise run for the same job (one-liners, and
+# bumpversion with its own configuration), and the hardened program against
+# one built without hardening.
 #
 #   bash bench/run.sh [RUNS]     (from the repository root; RUNS: hyperfine runs per command, 200)
 #
-# Needs valgrind, hyperfine, GNU time, perl, python3, mawk/gawk, jq or python3.
+# Needs valgrind, hyperfine, GNU time, perl, python3, mawk/gawk, bumpversion, jq or python3.
 # Instruction counts (callgrind, whole process tree) are the figures to trust:
 # they are the same from run to run. Wall times are medians and only indicative.
 set -euo pipefail
 
 runs=${1:-200}
 root=$(cd "$(dirname "$0")/.." && pwd)
-release=$root/build/release/revtick
-static=$root/build/static/revtick
-
-# Build both programs; an up-to-date build is a no-op for ninja. The log is
-# shown only when the build fails.
-for preset in release static; do
-  if ! log=$(cd "$root" && cmake --workflow --preset "$preset" 2>&1); then
+# The programs measured: key|build folder|configure arguments (a preset,
+# then any cache settings). Each is built in its folder (an up-to-date build
+# is a no-op for ninja; the log is shown only when a build fails), then run
+# from the scratch folder as <key>/revtick: the tool reads its own path back
+# from the command line, at about 20 instructions a character, so the path
+# is kept short and the same for every build, whatever the checkout's.
+builds=(
+  "rel|build/release|--preset release"
+  "unh|build/unhardened|--preset release -DREVTICK_HARDEN=OFF"
+  "sta|build/static|--preset static"
+)
+for entry in "${builds[@]}"; do
+  IFS='|' read -r key dir arguments <<<"$entry"
+  read -ra configure <<<"$arguments"
+  if ! log=$(cd "$root" && cmake "${configure[@]}" -B "$dir" 2>&1 && cmake --build "$dir" 2>&1); then
     printf '%s\n' "$log" >&2
-    echo "build of preset $preset failed" >&2
+    echo "build in $dir (cmake $arguments) failed" >&2
     exit 1
   fi
 done
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+for entry in "${builds[@]}"; do
+  IFS='|' read -r key dir arguments <<<"$entry"
+  mkdir "$tmp/$key" && cp "$root/$dir/revtick" "$tmp/$key/revtick"
+done
 cd "$tmp"
+release=rel/revtick
 printf '#define BUILD 41\r\n' >ver.orig
 printf '#define BUILD 42\r\n' >ver.want
 
@@ -54,27 +69,55 @@ EOF
 cat >bump.awk <<'EOF'
 $1 == "#define" { n = $3 + 1; sub(/[0-9]+\r$/, n "\r") } 1
 EOF
+# bumpversion keeps the number in its own configuration file and writes the
+# new one back there, so the file is restored with the header before every
+# run. The search text holds the macro's name, so that only that line
+# changes; the CR LF after the number is left as it is. It needs no VCS: it
+# asks git whether the folder is a repository (it is not, and that git run
+# is counted), and commits and tags nothing.
+cat >bumpversion.orig <<'EOF'
+[bumpversion]
+current_version = 41
+parse = (?P<build>\d+)
+serialize = {build}
+commit = False
+tag = False
+
+[bumpversion:file:ver.h]
+search = #define BUILD {current_version}
+replace = #define BUILD {new_version}
+EOF
+restore="sh -c 'cp ver.orig ver.h && cp bumpversion.orig .bumpversion.cfg'"
 
 # name|command, split into words the same way by bash (eval) and hyperfine -N.
 # /bin/true gets no argument: given one, coreutils' true sets up the locale
 # and costs over twice as much, which would flatter everything else.
-commands=(
-  "/bin/true|/bin/true"
-  "revtick (release)|$release ver.h"
-  "revtick (static)|$static ver.h"
+# A new build of revtick goes in programs (and in builds above); every
+# alternative is held to the 10 × target below.
+programs=(
+  "revtick (release)|rel/revtick ver.h"
+  "revtick (release, unhardened)|unh/revtick ver.h"
+  "revtick (static)|sta/revtick ver.h"
+)
+alternatives=(
   "perl -i -pe|perl -i -pe 's/^(#define\\s+\\S+\\s+)(\\d+)/\$1.(\$2+1)/e' ver.h"
   "python3 script|$python bump.py"
   "cmake -P script|cmake -P bump.cmake"
   "sh -c awk + mv|sh -c 'awk -f bump.awk ver.h >ver.tmp && mv ver.tmp ver.h'"
+  "bumpversion|bumpversion build"
 )
+commands=("/bin/true|/bin/true" "${programs[@]}" "${alternatives[@]}")
 
 # Instructions of every process the command starts (a shell's children too),
-# summed from callgrind's "Collected" line of each process.
+# summed from callgrind's "Collected" line of each process. A child that
+# forks and then fails to exec (bumpversion looking for hg) would report its
+# parent's count up to the fork a second time, so forked children are
+# counted only from their exec on (--child-silent-after-fork).
 declare -A instr parts
 count() { # name command
   rm -f vg.*
-  cp ver.orig ver.h
-  if ! eval "valgrind --tool=callgrind --trace-children=yes --log-file=vg.%p \
+  eval "$restore"
+  if ! eval "valgrind --tool=callgrind --trace-children=yes --child-silent-after-fork=yes --log-file=vg.%p \
       --callgrind-out-file=/dev/null $2"; then
     echo "FAILED: '$1' exited non-zero under callgrind" >&2
     exit 1
@@ -98,7 +141,7 @@ done
 # run (outside the timing), no intermediate shell (-N).
 hf_args=()
 for entry in "${commands[@]}"; do hf_args+=(--command-name "${entry%%|*}" "${entry#*|}"); done
-hyperfine -N --style none --warmup 5 --runs "$runs" --prepare 'cp ver.orig ver.h' \
+hyperfine -N --style none --warmup 5 --runs "$runs" --prepare "$restore" \
   --export-json times.json "${hf_args[@]}" >/dev/null 2>hyperfine.err ||
   { cat hyperfine.err >&2; exit 1; }
 declare -A median
@@ -133,8 +176,9 @@ cp ver.orig ver.h
 rss_small=$(rss "$release" ver.h)
 make_padded big.h 1G
 rss_big=$(rss "$release" big.h)
-strip -o rel.stripped "$release"
-strip -o sta.stripped "$static"
+strip -o rel.stripped rel/revtick
+strip -o unh.stripped unh/revtick
+strip -o sta.stripped sta/revtick
 
 # --- Report -------------------------------------------------------------
 true_i=${instr[/bin/true]}
@@ -158,6 +202,11 @@ echo "- wall times: median of $runs runs each (hyperfine -N); python3 is $python
 echo "- revtick (release): peak RSS ${rss_small} KiB (${rss_big} KiB on the 1 GiB header)," \
   "stripped $(stat -c %s rel.stripped) bytes, needs: $(ldd "$release" | awk '{ print $1 }' | paste -sd' ')"
 echo "- revtick (static): stripped $(stat -c %s sta.stripped) bytes"
+unh=${instr[revtick (release, unhardened)]}
+echo "- hardening costs $((${instr[revtick (release)]} - unh)) instructions per update" \
+  "($(ratio "${instr[revtick (release)]}" "$unh")× the unhardened program's $unh)" \
+  "and $(($(stat -c %s rel.stripped) - $(stat -c %s unh.stripped))) bytes stripped" \
+  "($(stat -c %s unh.stripped) unhardened)"
 echo "- 1 GiB header (255-byte first line): ${big_instr} instructions; same line, 255-byte file:" \
   "${padded_instr}; 18-byte header: ${instr[revtick (release)]};" \
   "1 GiB / 18 B = $(ratio "$big_instr" "${instr[revtick (release)]}")"
@@ -174,7 +223,7 @@ verdict "rel <= limit" "revtick (release) ≤ 1.1 × /bin/true: $rel vs limit $l
   "over by $((rel - limit))"
 verdict "sta < true_i" "revtick (static) < /bin/true: $sta vs $true_i ($(ratio "$sta" "$true_i")×)" \
   "over by $((sta - true_i + 1))"
-for entry in "${commands[@]:3}"; do
+for entry in "${alternatives[@]}"; do
   name=${entry%%|*}
   alt=${instr[$name]}
   verdict "alt >= rel * 10" "revtick (release) ≥ 10× fewer instructions than $name: $(ratio "$alt" "$rel")× fewer" \

@@ -1,5 +1,5 @@
 # What `cmake --install` puts in place, and the packages CPack makes of it:
-# the program, its man page (POSIX), and a CMake package with
+# the program, its documents (InstallDocs.cmake), and a CMake package with
 # revtick_build_number for consumer projects (find_package(revtick)).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -14,14 +14,12 @@ install(FILES
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickBuildNumber.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
   DESTINATION ${package_dir})
-if(NOT WIN32)
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/revtick.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/InstallDocs.cmake)
 
 # Packages: a Debian package of the POSIX program, a ZIP of a Windows one.
 set(CPACK_PACKAGE_NAME revtick)
-set(CPACK_PACKAGE_VENDOR "revtick maintainers")
-set(CPACK_PACKAGE_CONTACT "revtick maintainers <revtick@localhost>")
+set(CPACK_PACKAGE_VENDOR "The revtick authors")
+set(CPACK_PACKAGE_CONTACT "${REVTICK_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_STRIP_FILES ON)
@@ -36,7 +34,6 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-  # strerrordesc_np came with glibc 2.32; the program needs nothing else.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.32)")
+  include(${CMAKE_CURRENT_LIST_DIR}/DebianPackage.cmake)
 endif()
 include(CPack)
