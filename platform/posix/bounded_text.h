@@ -7,14 +7,15 @@ namespace posix {
 class BoundedText {
  public:
   // Room for capacity - 1 characters and the terminator; capacity >= 1.
-  BoundedText(char* field, int capacity) : field_(field), room_(capacity - 1) {}
+  BoundedText(char* field, int capacity)
+      : start_(field), next_(field), last_(field + capacity - 1) {}
 
   // Runs once per character of every argument and message: inlined, it is
   // a compare and a store (a call each time, which -Os chooses otherwise,
   // costs more than the rest of the loop).
   [[gnu::always_inline]] void Put(char c) {
-    if (length_ < room_) {
-      field_[length_++] = c;
+    if (next_ != last_) {
+      *next_++ = c;
     } else {
       cut_ = true;
     }
@@ -24,15 +25,15 @@ class BoundedText {
   }
   // Terminates the text; false when something was left out.
   bool Finish() {
-    field_[length_] = '\0';
+    *next_ = '\0';
     return !cut_;
   }
-  int length() const { return length_; }
+  int length() const { return static_cast<int>(next_ - start_); }
 
  private:
-  char* field_;
-  int room_;
-  int length_ = 0;
+  char* start_;
+  char* next_;
+  char* const last_;
   bool cut_ = false;
 };
 

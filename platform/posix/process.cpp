@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstring>
 
 #include "platform/entry.h"
 #include "platform/posix/bounded_text.h"
@@ -15,10 +14,27 @@ constexpr int kCommandLineSize = 32768;
 char commandLine[kCommandLineSize];
 bool commandLineFits = false;
 
+// The searches strpbrk would make, written out: strpbrk would be one more
+// routine for the dynamic loader to bind at every start, which costs more
+// than these scans of the arguments.
+bool HoldsBlank(const char* text) {
+  for (; *text != '\0'; ++text) {
+    if (*text == ' ' || *text == '\t') return true;
+  }
+  return false;
+}
+
+bool HoldsBlankOrQuote(const char* text) {
+  for (; *text != '\0'; ++text) {
+    if (*text == ' ' || *text == '\t' || *text == '"') return true;
+  }
+  return false;
+}
+
 // The program name comes first, quoted when it holds a blank; it cannot
 // hold a double quote on Windows, so any are dropped.
 void PutProgramName(posix::BoundedText& line, const char* name) {
-  const bool quoted = std::strpbrk(name, " \t") != nullptr;
+  const bool quoted = HoldsBlank(name);
   if (quoted) line.Put('"');
   for (; *name != '\0'; ++name) {
     if (*name != '"') line.Put(*name);
@@ -29,7 +45,7 @@ void PutProgramName(posix::BoundedText& line, const char* name) {
 // An argument the grammar would split or read as quoting goes in double
 // quotes, with each double quote doubled, so that it comes back unchanged.
 void PutArgument(posix::BoundedText& line, const char* argument) {
-  const bool quoted = *argument == '\0' || std::strpbrk(argument, " \t\"") != nullptr;
+  const bool quoted = *argument == '\0' || HoldsBlankOrQuote(argument);
   if (!quoted) {
     line.Put(argument);
     return;
