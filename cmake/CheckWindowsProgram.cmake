@@ -1,8 +1,9 @@
 # Checks a built revtick.exe from its headers, as the loader will see it:
 #   cmake -DEXE=... -DOBJDUMP=... -DNM=... -DSTRIP=... -DMACHINE=i686|x86_64
 #         -DMAX_SIZE=<bytes> -P CheckWindowsProgram.cmake
-# Machine type, console subsystem, ToolEntry as the entry point, imports from
-# the system's DLLs alone (each routine named), and the stripped size.
+# Machine type, console subsystem, ASLR and DEP, ToolEntry as the entry
+# point, imports from the system's DLLs alone (each routine named), and the
+# stripped size.
 cmake_minimum_required(VERSION 3.25)
 
 function(fail)
@@ -30,6 +31,38 @@ foreach(expected "file format ${format}" "Magic\t\t\t${magic}" "Subsystem\t\t000
     fail("expected \"${expected}\" in its headers")
   endif()
 endforeach()
+
+# The loader may place the program anywhere (ASLR: DYNAMIC_BASE, with the
+# relocations kept so that it can), and never runs its data (DEP: NX_COMPAT);
+# the 64-bit program takes addresses from the whole 64-bit space
+# (HIGH_ENTROPY_VA).
+string(REGEX MATCH "\nCharacteristics 0x([0-9a-fA-F]+)" _ "${dump}")
+set(file_flags ${CMAKE_MATCH_1})
+string(REGEX MATCH "\nDllCharacteristics\t([0-9a-fA-F]+)" _ "${dump}")
+set(dll_flags ${CMAKE_MATCH_1})
+if(NOT file_flags OR NOT dll_flags)
+  fail("Characteristics or DllCharacteristics not found")
+endif()
+math(EXPR stripped_relocations "0x${file_flags} & 0x0001")
+if(stripped_relocations)
+  fail("relocations stripped: the loader cannot move the program")
+endif()
+set(required DYNAMIC_BASE=0x0040 NX_COMPAT=0x0100)
+if(MACHINE STREQUAL "x86_64")
+  list(APPEND required HIGH_ENTROPY_VA=0x0020)
+endif()
+set(flag_names "")
+foreach(flag IN LISTS required)
+  string(REPLACE "=" ";" flag "${flag}")
+  list(GET flag 0 name)
+  list(GET flag 1 bit)
+  math(EXPR set "0x${dll_flags} & ${bit}")
+  if(NOT set)
+    fail("DllCharacteristics 0x${dll_flags} lacks ${name}")
+  endif()
+  list(APPEND flag_names ${name})
+endforeach()
+list(JOIN flag_names " " flag_names)
 
 # The entry point is ToolEntry: image base plus entry RVA is its address.
 string(REGEX MATCH "AddressOfEntryPoint\t([0-9a-fA-F]+)" _ "${dump}")
@@ -93,6 +126,6 @@ if(size GREATER MAX_SIZE)
   fail("stripped size ${size} bytes is over ${MAX_SIZE}")
 endif()
 list(LENGTH imports count)
-message(STATUS "${MACHINE}: ${format}, console, entry ${entry_symbol}, ${count} imports from "
-               "KERNEL32.dll, USER32.dll and SHLWAPI.dll, "
-               "stripped ${size} bytes")
+message(STATUS "${MACHINE}: ${format}, console, entry ${entry_symbol}, ${flag_names}, "
+               "${count} imports from KERNEL32.dll, USER32.dll and SHLWAPI.dll, "
+               "stripped ${size} bytes (at most ${MAX_SIZE})")

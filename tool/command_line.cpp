@@ -99,8 +99,9 @@ DWORD ParseAndUpdate(const char* arguments) {
 }  // namespace
 
 // Arguments that do not make one command line are refused as a whole,
-// before anything else is looked at.
-DWORD RefuseCommandLine() {
+// before anything else is looked at. Windows builds never call this, and
+// their linker leaves it out.
+void RefuseCommandLine() {
   DWORD result = kExitNothingDone;
   if (TakeStandardHandles()) {
     PrintErr("Command line too long");
@@ -108,7 +109,7 @@ DWORD RefuseCommandLine() {
   }
   CloseStandardHandle(OutputHandle);
   CloseStandardHandle(ErrorHandle);
-  return result;
+  ExitProcess(result);
 }
 
 DWORD RunTool(const char* arguments) {

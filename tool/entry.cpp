@@ -12,10 +12,4 @@ const char* SkipProgramName(const char* commandLine) {
   return SkipBlanks(end + 1);
 }
 
-void ToolEntry() {
-  // Windows always has a command line; POSIX has none when the arguments
-  // would not fit in one.
-  const char* commandLine = GetCommandLineA();
-  if (commandLine == nullptr) ExitProcess(RefuseCommandLine());
-  ExitProcess(RunTool(SkipProgramName(commandLine)));
-}
+void ToolEntry() { ExitProcess(RunTool(SkipProgramName(GetCommandLineA()))); }

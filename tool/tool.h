@@ -29,5 +29,4 @@ inline constexpr int kFileNameSize = 260;
 
 const char* SkipProgramName(const char* commandLine);
 DWORD RunTool(const char* arguments);
-DWORD RefuseCommandLine();
 DWORD UpdateHeader(const char* fileName, const ToolOptions& options);

@@ -12,7 +12,6 @@ namespace {
 // Windows takes command lines of up to 32767 characters.
 constexpr int kCommandLineSize = 32768;
 char commandLine[kCommandLineSize];
-bool commandLineFits = false;
 
 // The searches strpbrk would make, written out: strpbrk would be one more
 // routine for the dynamic loader to bind at every start, which costs more
@@ -74,9 +73,7 @@ bool IsOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
 
 }  // namespace
 
-// POSIX hands over arguments of any length; when they would not fit in one
-// Windows command line there is none to give.
-LPSTR GetCommandLineA() { return commandLineFits ? commandLine : nullptr; }
+LPSTR GetCommandLineA() { return commandLine; }
 
 void ExitProcess(UINT exitCode) { _exit(static_cast<int>(exitCode)); }
 
@@ -121,6 +118,6 @@ int main(int argc, char** argv) {
   // signal that ends the run.
   (void)std::signal(SIGPIPE, SIG_IGN);
   (void)std::signal(SIGXFSZ, SIG_IGN);
-  commandLineFits = BuildCommandLine(argc, argv);
+  if (!BuildCommandLine(argc, argv)) RefuseCommandLine();
   ToolEntry();
 }

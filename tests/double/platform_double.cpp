@@ -109,7 +109,7 @@ extern "C" {
 
 LPSTR GetCommandLineA() {
   fake::Enter("GetCommandLineA");
-  return os.noCommandLine ? nullptr : os.commandLine.data();
+  return os.commandLine.data();
 }
 
 void ExitProcess(UINT exitCode) {

@@ -70,7 +70,6 @@ struct Os {
   std::string err;  // everything written to kErr
 
   std::string commandLine = "revtick";
-  bool noCommandLine = false;  // GetCommandLineA gives null, as POSIX does for one too long
 
   OSVERSIONINFOEXA version{};
   bool versionFails = false;

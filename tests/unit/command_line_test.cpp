@@ -182,39 +182,50 @@ TEST_F(CommandLine, SkipProgramName) {
 }
 
 // ToolEntry takes the command line itself and ends the process with the
-// result; arguments that make no command line are refused before anything
-// else.
+// result; RefuseCommandLine ends it before anything else is looked at.
 struct Entry {
-  const char* commandLine;  // null: the platform has none to give
+  void (*entry)();
+  const char* commandLine;
   HANDLE stdErr;
   UINT code;
   std::string out, err;
   Log closes;
+  Log firstCalls;
 };
-class ToolEntryRun : public CommandLine, public testing::WithParamInterface<Entry> {};
+class Entries : public CommandLine, public testing::WithParamInterface<Entry> {};
 
-TEST_P(ToolEntryRun, ExitsWithTheResult) {
+TEST_P(Entries, EndTheProcessWithTheResult) {
   const Entry& c = GetParam();
-  fake::os.noCommandLine = c.commandLine == nullptr;
-  if (c.commandLine != nullptr) fake::os.commandLine = c.commandLine;
+  fake::os.commandLine = c.commandLine;
   fake::os.stdErr = c.stdErr;
-  EXPECT_EQ(fake::RunCatchingExit(ToolEntry), c.code);
+  EXPECT_EQ(fake::RunCatchingExit(c.entry), c.code);
   EXPECT_EQ(fake::os.out, c.out);
   EXPECT_EQ(fake::os.err, c.err);
   EXPECT_EQ(StdCloses(), c.closes);
-  EXPECT_EQ(fake::os.log.front(), "GetCommandLineA");
+  EXPECT_EQ(Log(fake::os.log.begin(), fake::os.log.begin() + 1), c.firstCalls);
   EXPECT_EQ(fake::os.log.back(), "ExitProcess");
+  EXPECT_EQ(Calls("GetVersionExA").size(), c.entry == ToolEntry ? 1u : 0u);
   EXPECT_EQ(fake::os.file.bytes, c.code == kExitUpdated ? kH42 : kH41);
 }
 
+const Log fromLine = {"GetCommandLineA"}, fromHandles = {"GetStartupInfoA"};
 INSTANTIATE_TEST_SUITE_P(
-    CommandLine, ToolEntryRun,
+    CommandLine, Entries,
     testing::ValuesIn(std::vector<Entry>{
-        {"\"C:\\tools\\rev tick.exe\" -v ver.h", err, kExitUpdated, kReport, "", both},
-        {"revtick.exe -x", err, kExitBadCommandLine, "", unknown, both},
-        {nullptr, err, kExitBadCommandLine, "", "Command line too long\r\n", both},
-        {nullptr, none, kExitBadCommandLine, "", "", {"CloseHandle(out)"}},
-        {nullptr, bad, kExitNothingDone, "", "", {}},
+        {ToolEntry, "\"C:\\tools\\rev tick.exe\" -v ver.h", err, kExitUpdated, kReport, "", both,
+         fromLine},
+        {ToolEntry, "revtick.exe -x", err, kExitBadCommandLine, "", unknown, both, fromLine},
+        {RefuseCommandLine, "revtick ver.h", err, kExitBadCommandLine, "",
+         "Command line too long\r\n", both, fromHandles},
+        {RefuseCommandLine,
+         "revtick ver.h",
+         none,
+         kExitBadCommandLine,
+         "",
+         "",
+         {"CloseHandle(out)"},
+         fromHandles},
+        {RefuseCommandLine, "revtick ver.h", bad, kExitNothingDone, "", "", {}, fromHandles},
     }));
 
 }  // namespace
