@@ -1,7 +1,7 @@
 // Pieces shared by the POSIX implementation of the Win32 subset.
 #pragma once
 
-#include <ctime>
+#include <time.h>
 
 #include "platform/win32.h"
 

@@ -1,7 +1,6 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
-
-#include <csignal>
 
 #include "platform/posix/posix_platform.h"
 #include "tool/tool.h"
@@ -125,8 +124,8 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
 int main(int argc, char** argv) {
   // A message or a header that cannot be written is a failed call, never a
   // signal that ends the run.
-  (void)std::signal(SIGPIPE, SIG_IGN);
-  (void)std::signal(SIGXFSZ, SIG_IGN);
+  (void)signal(SIGPIPE, SIG_IGN);
+  (void)signal(SIGXFSZ, SIG_IGN);
   if (!BuildCommandLine(argc, argv)) {
     static constexpr char kTooLong[] = "Command line too long\r\n";
     if (write(STDERR_FILENO, kTooLong, sizeof kTooLong - 1) < 0) return kExitBadCommandLine;
