@@ -17,7 +17,7 @@ struct Entry {
   const char* text;
 };
 
-constexpr Entry kTexts[] = {
+constexpr Entry kEntries[] = {
     {0, "Success"},
     // Every errno POSIX.1-2008 names; the STREAMS ones are optional there.
     {EPERM, "Operation not permitted"},
@@ -140,13 +140,51 @@ constexpr Entry kTexts[] = {
 #endif
 };
 
+// The table as the program holds it: the codes, and the texts one after
+// another, each with its terminator. A table of pointers would cost a
+// relocation per entry each time a position-independent program starts,
+// for texts that are read only when a call has failed.
+constexpr int kCount = sizeof kEntries / sizeof kEntries[0];
+
+constexpr int TextBytes() {
+  int bytes = 0;
+  for (const Entry& entry : kEntries) {
+    for (const char* c = entry.text; *c != '\0'; ++c) ++bytes;
+    ++bytes;
+  }
+  return bytes;
+}
+
+struct Packed {
+  int codes[kCount];
+  char texts[TextBytes()];
+};
+
+consteval Packed Pack() {
+  Packed packed{};
+  int at = 0;
+  for (int i = 0; i < kCount; ++i) {
+    packed.codes[i] = kEntries[i].code;
+    const char* c = kEntries[i].text;
+    do {
+      packed.texts[at++] = *c;
+    } while (*c++ != '\0');
+  }
+  return packed;
+}
+
+constexpr Packed kPacked = Pack();
+
 }  // namespace
 
 namespace native {
 
 const char* ErrnoText(int code) {
-  for (const Entry& entry : kTexts) {
-    if (entry.code == code) return entry.text;
+  const char* text = kPacked.texts;
+  for (int i = 0; i < kCount; ++i) {
+    if (kPacked.codes[i] == code) return text;
+    while (*text++ != '\0') {
+    }
   }
   return nullptr;
 }
