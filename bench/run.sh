@@ -13,13 +13,17 @@ runs=${1:-200}
 root=$(cd "$(dirname "$0")/.." && pwd)
 release=$root/build/release/revtick
 static=$root/build/static/revtick
+portable=$root/build/portable/revtick
 
 # Build both programs; an up-to-date build is a no-op for ninja. The log is
 # shown only when the build fails.
-for preset in release static; do
-  if ! log=$(cd "$root" && cmake --workflow --preset "$preset" 2>&1); then
+# The portable preset builds its tests too; only its program is needed here.
+for step in "--workflow --preset release" "--workflow --preset static" \
+  "--preset portable" "--build --preset portable --target revtick"; do
+  # shellcheck disable=SC2086 # the step is several words
+  if ! log=$(cd "$root" && cmake $step 2>&1); then
     printf '%s\n' "$log" >&2
-    echo "build of preset $preset failed" >&2
+    echo "build failed: cmake $step" >&2
     exit 1
   fi
 done
@@ -62,6 +66,7 @@ commands=(
   "/bin/true|/bin/true"
   "revtick (release)|$release ver.h"
   "revtick (static)|$static ver.h"
+  "revtick (portable)|$portable ver.h"
   "perl -i -pe|perl -i -pe 's/^(#define\\s+\\S+\\s+)(\\d+)/\$1.(\$2+1)/e' ver.h"
   "python3 script|$python bump.py"
   "cmake -P script|cmake -P bump.cmake"
@@ -135,6 +140,7 @@ make_padded big.h 1G
 rss_big=$(rss "$release" big.h)
 strip -o rel.stripped "$release"
 strip -o sta.stripped "$static"
+strip -o por.stripped "$portable"
 
 # --- Report -------------------------------------------------------------
 true_i=${instr[/bin/true]}
@@ -158,6 +164,7 @@ echo "- wall times: median of $runs runs each (hyperfine -N); python3 is $python
 echo "- revtick (release): peak RSS ${rss_small} KiB (${rss_big} KiB on the 1 GiB header)," \
   "stripped $(stat -c %s rel.stripped) bytes, needs: $(ldd "$release" | awk '{ print $1 }' | paste -sd' ')"
 echo "- revtick (static): stripped $(stat -c %s sta.stripped) bytes"
+echo "- revtick (portable): stripped $(stat -c %s por.stripped) bytes"
 echo "- 1 GiB header (255-byte first line): ${big_instr} instructions; same line, 255-byte file:" \
   "${padded_instr}; 18-byte header: ${instr[revtick (release)]};" \
   "1 GiB / 18 B = $(ratio "$big_instr" "${instr[revtick (release)]}")"
@@ -172,9 +179,14 @@ sta=${instr[revtick (static)]}
 limit=$((true_i * 11 / 10))
 verdict "rel <= limit" "revtick (release) ≤ 1.1 × /bin/true: $rel vs limit $limit ($(ratio "$rel" "$true_i")×)" \
   "over by $((rel - limit))"
+por=${instr[revtick (portable)]}
+por_size=$(stat -c %s por.stripped)
+verdict "por <= 10000" "revtick (portable) ≤ 10,000 instructions: $por" "over by $((por - 10000))"
+verdict "por_size <= 65536" "revtick (portable) ≤ 64 KiB stripped: $por_size bytes" \
+  "over by $((por_size - 65536))"
 verdict "sta < true_i" "revtick (static) < /bin/true: $sta vs $true_i ($(ratio "$sta" "$true_i")×)" \
   "over by $((sta - true_i + 1))"
-for entry in "${commands[@]:3}"; do
+for entry in "${commands[@]:4}"; do
   name=${entry%%|*}
   alt=${instr[$name]}
   verdict "alt >= rel * 10" "revtick (release) ≥ 10× fewer instructions than $name: $(ratio "$alt" "$rel")× fewer" \
