@@ -111,31 +111,15 @@ constexpr Entry kEntries[] = {
     {ENOTRECOVERABLE, "State not recoverable"},
 // Beyond POSIX: what Linux file systems give for the calls the tool makes
 // (removable media, a damaged file system, network and encrypted folders).
-#ifdef EHOSTDOWN
+#ifdef __linux__
     {EHOSTDOWN, "Host is down"},
-#endif
-#ifdef EUCLEAN
     {EUCLEAN, "Structure needs cleaning"},
-#endif
-#ifdef EREMOTEIO
     {EREMOTEIO, "Remote I/O error"},
-#endif
-#ifdef ENOMEDIUM
     {ENOMEDIUM, "No medium found"},
-#endif
-#ifdef EMEDIUMTYPE
     {EMEDIUMTYPE, "Wrong medium type"},
-#endif
-#ifdef ENOKEY
     {ENOKEY, "Required key not available"},
-#endif
-#ifdef EKEYEXPIRED
     {EKEYEXPIRED, "Key has expired"},
-#endif
-#ifdef EKEYREVOKED
     {EKEYREVOKED, "Key has been revoked"},
-#endif
-#ifdef EKEYREJECTED
     {EKEYREJECTED, "Key was rejected by service"},
 #endif
 };
