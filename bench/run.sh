@@ -23,11 +23,12 @@ builds=(
   "rel|build/release|--preset release"
   "unh|build/unhardened|--preset release -DREVTICK_HARDEN=OFF"
   "sta|build/static|--preset static"
+  "por|build/portable|--preset portable"
 )
 for entry in "${builds[@]}"; do
   IFS='|' read -r key dir arguments <<<"$entry"
   read -ra configure <<<"$arguments"
-  if ! log=$(cd "$root" && cmake "${configure[@]}" -B "$dir" 2>&1 && cmake --build "$dir" 2>&1); then
+  if ! log=$(cd "$root" && cmake "${configure[@]}" -B "$dir" 2>&1 && cmake --build "$dir" --target revtick 2>&1); then
     printf '%s\n' "$log" >&2
     echo "build in $dir (cmake $arguments) failed" >&2
     exit 1
@@ -98,6 +99,7 @@ programs=(
   "revtick (release)|rel/revtick ver.h"
   "revtick (release, unhardened)|unh/revtick ver.h"
   "revtick (static)|sta/revtick ver.h"
+  "revtick (portable)|por/revtick ver.h"
 )
 alternatives=(
   "perl -i -pe|perl -i -pe 's/^(#define\\s+\\S+\\s+)(\\d+)/\$1.(\$2+1)/e' ver.h"
@@ -179,6 +181,7 @@ rss_big=$(rss "$release" big.h)
 strip -o rel.stripped rel/revtick
 strip -o unh.stripped unh/revtick
 strip -o sta.stripped sta/revtick
+strip -o por.stripped por/revtick
 
 # --- Report -------------------------------------------------------------
 true_i=${instr[/bin/true]}
@@ -202,6 +205,7 @@ echo "- wall times: median of $runs runs each (hyperfine -N); python3 is $python
 echo "- revtick (release): peak RSS ${rss_small} KiB (${rss_big} KiB on the 1 GiB header)," \
   "stripped $(stat -c %s rel.stripped) bytes, needs: $(ldd "$release" | awk '{ print $1 }' | paste -sd' ')"
 echo "- revtick (static): stripped $(stat -c %s sta.stripped) bytes"
+echo "- revtick (portable): stripped $(stat -c %s por.stripped) bytes, $(file -b por/revtick | cut -d, -f1-2)"
 unh=${instr[revtick (release, unhardened)]}
 echo "- hardening costs $((${instr[revtick (release)]} - unh)) instructions per update" \
   "($(ratio "${instr[revtick (release)]}" "$unh")× the unhardened program's $unh)" \
@@ -221,6 +225,16 @@ sta=${instr[revtick (static)]}
 limit=$((true_i * 11 / 10))
 verdict "rel <= limit" "revtick (release) ≤ 1.1 × /bin/true: $rel vs limit $limit ($(ratio "$rel" "$true_i")×)" \
   "over by $((rel - limit))"
+por=${instr[revtick (portable)]}
+por_size=$(stat -c %s por.stripped)
+verdict "por <= 10000" "revtick (portable) ≤ 10,000 instructions: $por" "over by $((por - 10000))"
+verdict "por_size <= 65536" "revtick (portable) ≤ 64 KiB stripped: $por_size bytes" \
+  "over by $((por_size - 65536))"
+por=${instr[revtick (portable)]}
+por_size=$(stat -c %s por.stripped)
+verdict "por <= 10000" "revtick (portable) ≤ 10,000 instructions: $por" "over by $((por - 10000))"
+verdict "por_size <= 65536" "revtick (portable) ≤ 64 KiB stripped: $por_size bytes" \
+  "over by $((por_size - 65536))"
 verdict "sta < true_i" "revtick (static) < /bin/true: $sta vs $true_i ($(ratio "$sta" "$true_i")×)" \
   "over by $((sta - true_i + 1))"
 for entry in "${alternatives[@]}"; do

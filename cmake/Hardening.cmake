@@ -44,13 +44,20 @@ function(revtick_harden)
   # flags handed to CMake mention it, since a second definition with another
   # value is a warning.
   set(CMAKE_REQUIRED_QUIET ON)
+  if(REVTICK_MUSL)
+    # The checks below compile against the host's glibc; the program is
+    # compiled against musl.
+    set(REVTICK_LIBC_FORTIFIES OFF)
+  endif()
   set(CMAKE_REQUIRED_FLAGS "-O2 -D_FORTIFY_SOURCE=2")
+  if(NOT REVTICK_MUSL)
   check_cxx_source_compiles([[
     #include <fcntl.h>
     #if !defined(__USE_FORTIFY_LEVEL) || __USE_FORTIFY_LEVEL < 1
     #error the C library has no fortified calls
     #endif
     int main() { return 0; }]] REVTICK_LIBC_FORTIFIES)
+  endif()
   set(CMAKE_REQUIRED_FLAGS -O2)
   check_cxx_source_compiles([[
     #ifdef _FORTIFY_SOURCE

@@ -17,15 +17,17 @@
 
 #else
 
-#include <cerrno>
-#include <cstdarg>
-#include <cstdint>
+// The C library's own headers, not the C++ ones: the tool needs nothing of
+// the C++ library, and a build against musl sees musl's headers alone.
+#include <errno.h>
+#include <stdarg.h>
+#include <stdint.h>
 
 using BOOL = int;
-using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
-using DWORD = std::uint32_t;
-using LONG = std::int32_t;
+using BYTE = uint8_t;
+using WORD = uint16_t;
+using DWORD = uint32_t;
+using LONG = int32_t;
 using PLONG = LONG*;
 using UINT = unsigned int;
 using HANDLE = void*;
@@ -34,11 +36,11 @@ using LPCSTR = const char*;
 using LPVOID = void*;
 using LPCVOID = const void*;
 using LPDWORD = DWORD*;
-using va_list_t = std::va_list;
+using va_list_t = va_list;
 
 #define TRUE 1
 #define FALSE 0
-#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u

@@ -3,7 +3,7 @@
 // walk the command line and the header text. Nothing here allocates.
 #pragma once
 
-#include <cstdarg>
+#include <stdarg.h>
 
 #include "platform/win32.h"
 

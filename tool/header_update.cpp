@@ -1,4 +1,4 @@
-#include <cstring>
+#include <string.h>
 
 #include "platform/file_time.h"
 #include "runtime/runtime.h"
@@ -58,7 +58,7 @@ DWORD ReadOriginal(HeaderFile& file) {
 DWORD ParseDefinition(const HeaderFile& file, bool addNext, Definition& definition) {
   char* const text = definition.text;
   const DWORD counted = file.originalLength < kCountedBytes ? file.originalLength : kCountedBytes;
-  std::memcpy(text, file.original, counted);
+  memcpy(text, file.original, counted);
   text[counted] = '\0';
   if (counted < 2 || text[counted - 2] != '\r' || text[counted - 1] != '\n') {
     PrintErr("No EOL");
@@ -68,7 +68,7 @@ DWORD ParseDefinition(const HeaderFile& file, bool addNext, Definition& definiti
 
   const char* position = SkipBlanks(text);
   const int defineLength = lstrlenA(kDefineWord);
-  if (std::strncmp(position, kDefineWord, defineLength) != 0) {
+  if (strncmp(position, kDefineWord, defineLength) != 0) {
     PrintErr("No \"%s\": \"%s\"", kDefineWord, text);
     return kExitBadContent;
   }

@@ -1,5 +1,5 @@
-#include <cerrno>
-#include <cstring>
+#include <errno.h>
+#include <string.h>
 
 #include "platform/posix/posix_platform.h"
 
@@ -9,22 +9,9 @@ namespace {
 // tool's own and changes only when a call of ours fails or it is set.
 DWORD lastError = 0;
 
-// The C library's English text for an errno value, whatever the locale, or
-// null when it has none.
-const char* DescribeErrno(DWORD code) {
-  if (code > 0xFFFF) return nullptr;
-#if defined(__GLIBC__)
-  return strerrordesc_np(static_cast<int>(code));
-#else
-  // Never switched from the "C" locale, so this text is English.
-  const char* text = std::strerror(static_cast<int>(code));
-  return std::strncmp(text, "Unknown error", 13) == 0 ? nullptr : text;
-#endif
-}
-
 const char* Describe(DWORD code) {
   if (code == native::kNotRegularFile) return "Not a regular file";
-  return DescribeErrno(code);
+  return code <= 0xFFFF ? native::ErrnoText(static_cast<int>(code)) : nullptr;
 }
 
 }  // namespace
@@ -51,8 +38,8 @@ DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD code, DWORD, LPSTR buffer, DWOR
   }
   const char* text = Describe(code);
   if (text == nullptr) return native::Fail(ENOMSG);
-  const DWORD length = static_cast<DWORD>(std::strlen(text));
+  const DWORD length = static_cast<DWORD>(strlen(text));
   if (length >= size) return native::Fail(ERANGE);
-  std::memcpy(buffer, text, length + 1);
+  memcpy(buffer, text, length + 1);
   return length;
 }

@@ -1,7 +1,7 @@
 // Pieces shared by the POSIX implementation of the Win32 subset.
 #pragma once
 
-#include <ctime>
+#include <time.h>
 
 #include "platform/win32.h"
 
@@ -23,6 +23,9 @@ inline constexpr DWORD kNotRegularFile = 0x20000001;
 // Record a failure as the last error; both return FALSE for the caller.
 BOOL Fail(DWORD code);
 BOOL FailWithErrno();
+// The English text of an errno value, the same on every C library, or null
+// for a value it does not know.
+const char* ErrnoText(int code);
 
 // FILETIME counts 100-ns units since 1601-01-01 UTC.
 bool FileTimeFromTimespec(const timespec& time, FILETIME& fileTime);

@@ -1,7 +1,6 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
-
-#include <csignal>
 
 #include "platform/entry.h"
 #include "platform/posix/bounded_text.h"
@@ -116,8 +115,8 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
 int main(int argc, char** argv) {
   // A message or a header that cannot be written is a failed call, never a
   // signal that ends the run.
-  (void)std::signal(SIGPIPE, SIG_IGN);
-  (void)std::signal(SIGXFSZ, SIG_IGN);
+  (void)signal(SIGPIPE, SIG_IGN);
+  (void)signal(SIGXFSZ, SIG_IGN);
   if (!BuildCommandLine(argc, argv)) RefuseCommandLine();
   ToolEntry();
 }

@@ -87,7 +87,8 @@ TEST_F(HeaderUpdate, Contents) {
       {"", "v", 3, "", "Cannot read from file (0/61 - Reached the end of the file.)\r\n"},
       {Padded(L("BUILD 41")) + std::string(600, 'y'), "n", 0, L("BUILD 42") + L("BUILDNext 43"),
        ""},
-      {Padded(L("BUILD 41")).insert(18, "z"), "n", 4, "", kNoEol},
+      // One byte more at the start of the filler: its CR LF ends at the 256th byte.
+      {L("BUILD 41") + "z" + Padded(L("BUILD 41")).substr(18), "n", 4, "", kNoEol},
       {std::string(253, 'x') + "\r\nyy", "", 4, "",
        "No \"#define\": \"" + std::string(253, 'x') + "\"\r\n"},
       {L(kN200 + " 41"), "nv", 0, L(kN200 + " 42") + L(kN200 + "Next 43"),

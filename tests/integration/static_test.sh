@@ -1,0 +1,18 @@
+#!/bin/sh
+# The portable program: statically linked, started without a dynamic loader,
+# and free of glibc (no library it needs, no glibc version string in it).
+#   static_test.sh PROGRAM
+set -eu
+program=$1
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+headers=$(readelf -lW "$program") || fail "$program is not an ELF program"
+if printf '%s\n' "$headers" | grep -q 'INTERP'; then
+  fail "asks for a dynamic loader: $(printf '%s\n' "$headers" | grep 'interpreter')"
+fi
+needed=$(readelf -dW "$program" | grep 'NEEDED' || true)
+[ -z "$needed" ] || fail "needs shared libraries: $needed"
+if grep -a -q -e 'GLIBC_' -e 'GNU C Library' "$program"; then
+  fail "holds glibc's version strings: $(grep -a -o -m 3 -e 'GLIBC_[A-Z0-9_.]*' -e 'GNU C Library[^)]*' "$program" | sort -u | paste -sd' ')"
+fi
+echo "ok: static, no dynamic loader, no shared library, no glibc in $program"
