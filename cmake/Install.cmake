@@ -34,6 +34,25 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+  # A cross build's package is for the target: CPack would name the build
+  # machine's architecture. The compiler's multiarch name says which.
+  if(CMAKE_CROSSCOMPILING AND NOT REVTICK_DEBIAN_ARCHITECTURE)
+    set(debian_architectures aarch64-linux-gnu=arm64 arm-linux-gnueabihf=armhf
+      arm-linux-gnueabi=armel i386-linux-gnu=i386 s390x-linux-gnu=s390x x86_64-linux-gnu=amd64
+      powerpc64le-linux-gnu=ppc64el riscv64-linux-gnu=riscv64)
+    foreach(pair IN LISTS debian_architectures)
+      if(pair MATCHES "^${CMAKE_LIBRARY_ARCHITECTURE}=(.*)$")
+        set(REVTICK_DEBIAN_ARCHITECTURE ${CMAKE_MATCH_1})
+      endif()
+    endforeach()
+    if(NOT REVTICK_DEBIAN_ARCHITECTURE)
+      message(FATAL_ERROR "No Debian architecture known for '${CMAKE_LIBRARY_ARCHITECTURE}': "
+        "set REVTICK_DEBIAN_ARCHITECTURE")
+    endif()
+  endif()
+  if(REVTICK_DEBIAN_ARCHITECTURE)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${REVTICK_DEBIAN_ARCHITECTURE})
+  endif()
   include(${CMAKE_CURRENT_LIST_DIR}/DebianPackage.cmake)
 endif()
 include(CPack)

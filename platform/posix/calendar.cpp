@@ -1,14 +1,27 @@
 // Conversions between the Win32 time records and POSIX time. They need no
-// system call, so the test double of the platform links them too.
+// system call, so the test double of the platform links them too. None of
+// them wraps: a time the other side cannot hold is refused.
+#include <errno.h>
+#include <stdint.h>
+
 #include "platform/posix/posix_platform.h"
 
 namespace {
 
 constexpr long long kUnitsPerSecond = 10'000'000;
 constexpr long long kNanosecondsPerUnit = 100;
+constexpr long long kNanosecondsPerSecond = 1'000'000'000;
 // Seconds from 1601-01-01 to 1970-01-01.
 constexpr long long kEpochDifference = 11'644'473'600;
 constexpr long long kSecondsPerDay = 86'400;
+// The latest FILETIME, and the whole seconds it holds.
+constexpr unsigned long long kMaxUnits = 0x7FFF'FFFF'FFFF'FFFFull;
+constexpr long long kMaxSeconds = static_cast<long long>(kMaxUnits / kUnitsPerSecond);
+// So every FILETIME has a time_t; time_t itself is asserted 64 bits wide.
+static_assert(kMaxSeconds - kEpochDifference <= INT64_MAX && sizeof(time_t) == sizeof(int64_t));
+// The years a SYSTEMTIME may hold; every moment in them has a FILETIME.
+constexpr long long kFirstYear = 1601;
+constexpr long long kLastYear = 30827;
 
 // Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
 long long DaysFromCivil(long long year, unsigned month, unsigned day) {
@@ -20,17 +33,8 @@ long long DaysFromCivil(long long year, unsigned month, unsigned day) {
   return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
 }
 
-bool IsValid(const SYSTEMTIME& time) {
-  return time.wYear >= 1601 && time.wYear <= 30827 && time.wMonth >= 1 && time.wMonth <= 12 &&
-         time.wDay >= 1 && time.wDay <= 31 && time.wHour < 24 && time.wMinute < 60 &&
-         time.wSecond < 60 && time.wMilliseconds < 1000;
-}
-
-}  // namespace
-
-namespace native {
-
-void CivilFromDays(long long days, SYSTEMTIME& time) {
+// The date of a day counted from 1970-01-01; the year may be any.
+void CivilFromDays(long long days, long long& year, unsigned& month, unsigned& day) {
   days += 719468;
   const long long era = (days >= 0 ? days : days - 146096) / 146097;
   const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
@@ -38,18 +42,39 @@ void CivilFromDays(long long days, SYSTEMTIME& time) {
       (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;
-  const unsigned month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
-  time.wYear = static_cast<WORD>(static_cast<long long>(yearOfEra) + era * 400 + (month <= 2));
-  time.wMonth = static_cast<WORD>(month);
-  time.wDay = static_cast<WORD>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+  month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
+  year = static_cast<long long>(yearOfEra) + era * 400 + (month <= 2);
+  day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
 }
 
+bool IsLeapYear(unsigned year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+
+unsigned DaysInMonth(unsigned year, unsigned month) {
+  static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// A date that exists (no 30 February) in the years a SYSTEMTIME may hold.
+bool IsValid(const SYSTEMTIME& time) {
+  return time.wYear >= kFirstYear && time.wYear <= kLastYear && time.wMonth >= 1 &&
+         time.wMonth <= 12 && time.wDay >= 1 && time.wDay <= DaysInMonth(time.wYear, time.wMonth) &&
+         time.wHour < 24 && time.wMinute < 60 && time.wSecond < 60 && time.wMilliseconds < 1000;
+}
+
+}  // namespace
+
+namespace native {
+
 bool FileTimeFromTimespec(const timespec& time, FILETIME& fileTime) {
-  const long long seconds = static_cast<long long>(time.tv_sec) + kEpochDifference;
-  if (seconds < 0) return false;
+  if (time.tv_nsec < 0 || time.tv_nsec >= kNanosecondsPerSecond) return false;
+  // Compared before adding, so that no sum can overflow.
+  if (time.tv_sec < -kEpochDifference || time.tv_sec > kMaxSeconds - kEpochDifference) {
+    return false;
+  }
   const unsigned long long units =
-      static_cast<unsigned long long>(seconds) * kUnitsPerSecond +
+      static_cast<unsigned long long>(time.tv_sec + kEpochDifference) * kUnitsPerSecond +
       static_cast<unsigned long long>(time.tv_nsec) / kNanosecondsPerUnit;
+  if (units > kMaxUnits) return false;  // within the last second, past its end
   fileTime = FILETIME{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
   return true;
 }
@@ -57,10 +82,41 @@ bool FileTimeFromTimespec(const timespec& time, FILETIME& fileTime) {
 bool TimespecFromFileTime(const FILETIME& fileTime, timespec& time) {
   const unsigned long long units =
       (static_cast<unsigned long long>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
-  if (units > 0x7FFFFFFFFFFFFFFFull) return false;
+  if (units > kMaxUnits) return false;
   time.tv_sec =
       static_cast<time_t>(static_cast<long long>(units / kUnitsPerSecond) - kEpochDifference);
   time.tv_nsec = static_cast<long>(units % kUnitsPerSecond) * kNanosecondsPerUnit;
+  return true;
+}
+
+bool SystemTimeFromClock(const timespec* now, SYSTEMTIME& time) {
+  time = SYSTEMTIME{};
+  if (now == nullptr) {
+    SetLastError(static_cast<DWORD>(errno));
+    return false;
+  }
+  long long days = now->tv_sec / kSecondsPerDay;
+  long long seconds = now->tv_sec % kSecondsPerDay;
+  if (seconds < 0) {
+    seconds += kSecondsPerDay;
+    --days;
+  }
+  long long year = 0;
+  unsigned month = 0, day = 0;
+  CivilFromDays(days, year, month, day);
+  if (year < kFirstYear || year > kLastYear || now->tv_nsec < 0 ||
+      now->tv_nsec >= kNanosecondsPerSecond) {
+    SetLastError(static_cast<DWORD>(EOVERFLOW));
+    return false;
+  }
+  time.wYear = static_cast<WORD>(year);
+  time.wMonth = static_cast<WORD>(month);
+  time.wDay = static_cast<WORD>(day);
+  time.wDayOfWeek = static_cast<WORD>((days % 7 + 11) % 7);  // 1970-01-01 was a Thursday
+  time.wHour = static_cast<WORD>(seconds / 3600);
+  time.wMinute = static_cast<WORD>(seconds / 60 % 60);
+  time.wSecond = static_cast<WORD>(seconds % 60);
+  time.wMilliseconds = static_cast<WORD>(now->tv_nsec / 1'000'000);
   return true;
 }
 
@@ -68,6 +124,8 @@ bool TimespecFromFileTime(const FILETIME& fileTime, timespec& time) {
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* time, LPFILETIME fileTime) {
   if (!IsValid(*time)) {
+    // The tool does not look at the result; what it stamps must still not be a time.
+    *fileTime = native::kNoFileTime;
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }

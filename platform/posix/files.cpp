@@ -143,16 +143,23 @@ BOOL GetFileTime(HANDLE handle, LPFILETIME creation, LPFILETIME lastAccess, LPFI
   const int fd = native::FdFromHandle(handle);
   struct stat status {};
   if (fstat(fd, &status) != 0) return native::FailWithErrno();
-  FILETIME access{}, change{}, write{};
-  if (!native::FileTimeFromTimespec(status.st_atim, access) ||
-      !native::FileTimeFromTimespec(status.st_ctim, change) ||
-      !native::FileTimeFromTimespec(status.st_mtim, write)) {
-    return native::Fail(EOVERFLOW);
+  // Only the times asked for, so that one outside FILETIME's range fails
+  // only the caller who wants it. There is no creation time to be had; the
+  // last status change stands in.
+  const struct {
+    LPFILETIME wanted;
+    const timespec& time;
+  } times[] = {
+      {creation, status.st_ctim}, {lastAccess, status.st_atim}, {lastWrite, status.st_mtim}};
+  FILETIME converted[3]{};
+  for (int i = 0; i < 3; ++i) {
+    if (times[i].wanted != nullptr && !native::FileTimeFromTimespec(times[i].time, converted[i])) {
+      return native::Fail(EOVERFLOW);
+    }
   }
-  // There is no creation time to be had; the last status change stands in.
-  if (creation != nullptr) *creation = change;
-  if (lastAccess != nullptr) *lastAccess = access;
-  if (lastWrite != nullptr) *lastWrite = write;
+  for (int i = 0; i < 3; ++i) {
+    if (times[i].wanted != nullptr) *times[i].wanted = converted[i];
+  }
   native::RememberLastWrite(fd, status.st_mtim);
   return TRUE;
 }

@@ -66,6 +66,11 @@ inline RunResult RunStarted(const std::vector<std::string>& command, const RunOp
   return result;
 }
 
+// Stamps before 1970 and past 2038 must mean what they say: with a 32-bit
+// time_t they would wrap on the way to the file system and back.
+static_assert(sizeof(time_t) == 8,
+              "time_t must have 64 bits: compile with -D_TIME_BITS=64 -D_FILE_OFFSET_BITS=64");
+
 constexpr std::int64_t kSecond = 1'000'000'000;
 // Every header starts with this last-write time. Windows keeps times in
 // 100-ns units, so under Wine the nanoseconds are cut to 123456700.
@@ -85,20 +90,26 @@ inline std::string CannotOpen(const std::string& name) {
 }
 inline const std::string kH41 = Def("BUILD", "41"), kH42 = Def("BUILD", "42");
 
+// What Mtime gives for a file it cannot look at; no real stamp is this early.
+constexpr std::int64_t kNoMtime = INT64_MIN;
+inline std::int64_t Mtime(const fs::path& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 ? Ns(info.st_mtim) : kNoMtime;
+}
+// The stamp is read back: a file system that cannot hold it (or a time that
+// got cut on the way) fails the test here, not later as the tool's fault.
 inline void WriteBytes(const fs::path& path, const std::string& bytes,
                        timespec stamp = headerStamp) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
   const timespec times[2] = {{0, UTIME_OMIT}, stamp};
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+  ASSERT_EQ(Mtime(path), Ns(stamp))
+      << "the stamp " << stamp.tv_sec << " s did not hold on " << path;
 }
 inline std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
-}
-inline std::int64_t Mtime(const fs::path& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 ? Ns(info.st_mtim) : -1;
 }
 // Compares bytes without flooding the log when a large file differs.
 inline void ExpectBytes(const std::string& actual, const std::string& expected,
@@ -165,7 +176,7 @@ class E2e : public testing::Test {
     EXPECT_EQ(after.size(), before.size()) << "files appeared or vanished";
     for (const auto& [name, file] : before) {
       const auto now =
-          after.count(name) ? after.at(name) : std::pair{std::string("<gone>"), std::int64_t{-1}};
+          after.count(name) ? after.at(name) : std::pair{std::string("<gone>"), kNoMtime};
       ExpectBytes(now.first, file.first, name);
       EXPECT_EQ(now.second, file.second) << "last-write time of " << name;
     }

@@ -4,6 +4,7 @@
 #include <sys/un.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -280,13 +281,26 @@ TEST_F(E2e, CommandLineLongerThanWindowsTakesIsRefused) {
 TEST_F(E2e, KeepTimeIsExactForAnyTime) {
   // Windows counts in 100 ns: there the nanoseconds are whole hundreds.
   const long unit = onPosix ? 1 : 100;
+  // 1970 itself, just before it, 1960, the first second past a 32-bit
+  // time_t (2038-01-19 03:14:08), and 2100.
   for (const timespec stamp :
-       {timespec{0, unit}, timespec{-2, 5 * unit}, timespec{4102444800, 1'000'000'000 - unit}}) {
+       {timespec{0, unit}, timespec{-2, 5 * unit}, timespec{-315619200, 7 * unit},
+        timespec{2147483648, 3 * unit}, timespec{4102444800, 1'000'000'000 - unit}}) {
     Write("ver.h", kH41, stamp);
     ExpectRun({"-t", "ver.h"}, 0, "", "");
     EXPECT_EQ(ReadBytes(Path("ver.h")), kH42);
     EXPECT_EQ(Mtime(Path("ver.h")), Ns(stamp)) << stamp.tv_sec;
   }
+}
+
+// A header far past 2 GiB and 4 GiB (sparse: its line, then a hole) is read
+// like any other and cut to its new line.
+TEST_F(E2e, HeaderPast4GiB) {
+  Write("ver.h", Padded(kH41.substr(0, kH41.size() - 2), 255));
+  ASSERT_EQ(truncate(Path("ver.h").c_str(), 5LL << 30), 0) << std::strerror(errno);
+  ExpectRun({"-v", "ver.h"}, 0, kReport42, "");
+  ASSERT_EQ(fs::file_size(Path("ver.h")), kH42.size());
+  EXPECT_EQ(ReadBytes(Path("ver.h")), kH42);
 }
 
 // With a standard stream closed or a broken pipe the run goes on, and
