@@ -47,10 +47,7 @@ using va_list_t = va_list;
 #define OPEN_EXISTING 3u
 #define FILE_ATTRIBUTE_NORMAL 0x80u
 #define FILE_BEGIN 0u
-#define FILE_CURRENT 1u
-#define FILE_END 2u
 #define INVALID_SET_FILE_POINTER 0xFFFFFFFFu
-#define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
 #define STARTF_USESTDHANDLES 0x100u

@@ -3,24 +3,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_time.h"
 #include "platform/posix/posix_platform.h"
 
 namespace {
 
-// Files the process holds open; the tool opens one at a time.
-struct OpenFile {
+// A FILETIME holds 100-ns units, a POSIX file time nanoseconds. So that -t
+// gives a header back its exact time, GetFileTime keeps the last-write time
+// it read here, to the nanosecond, with the descriptor it read it from; the
+// tool has one file open at a time.
+struct LastWriteRead {
   int fd = -1;
-  bool timeKnown = false;
-  timespec lastWrite{};
+  timespec time{};
 };
-OpenFile openFiles[4];
-
-OpenFile* Find(int fd) {
-  for (OpenFile& file : openFiles) {
-    if (file.fd == fd) return &file;
-  }
-  return nullptr;
-}
+LastWriteRead lastWriteRead;
 
 int OpenFlags(DWORD access) {
   const bool read = access & GENERIC_READ;
@@ -45,27 +41,43 @@ int MoveAboveStandard(int fd) {
 }
 
 // Opens without blocking (a FIFO would wait for a writer), and refuses
-// anything but a regular file both before and after opening.
+// anything but a regular file both before and after opening; -1 when it
+// fails, with the last error set.
 int OpenRegular(LPCSTR name, DWORD access) {
-  struct stat status {};
-  if (stat(name, &status) != 0) return native::FailWithErrno(), -1;
-  if (!S_ISREG(status.st_mode)) return RefuseIrregular(status), -1;
+  struct stat before {};
+  if (stat(name, &before) != 0) {
+    native::FailWithErrno();
+    return -1;
+  }
+  if (!S_ISREG(before.st_mode)) {
+    RefuseIrregular(before);
+    return -1;
+  }
   int fd = open(name, OpenFlags(access) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return native::FailWithErrno(), -1;
+  if (fd < 0) {
+    native::FailWithErrno();
+    return -1;
+  }
   // The path may have been swapped between the look and the open.
-  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-    if (S_ISREG(status.st_mode)) {
-      native::FailWithErrno();
-    } else {
-      RefuseIrregular(status);
-    }
+  struct stat opened {};
+  if (fstat(fd, &opened) != 0) {
+    native::FailWithErrno();
+    close(fd);
+    return -1;
+  }
+  if (!S_ISREG(opened.st_mode)) {
+    RefuseIrregular(opened);
     close(fd);
     return -1;
   }
   fd = MoveAboveStandard(fd);
-  if (fd < 0 || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+  if (fd < 0) {
     native::FailWithErrno();
-    if (fd >= 0) close(fd);
+    return -1;
+  }
+  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    native::FailWithErrno();
+    close(fd);
     return -1;
   }
   return fd;
@@ -103,30 +115,12 @@ BOOL Transfer(HANDLE handle, DWORD size, LPDWORD moved, Move move) {
 
 }  // namespace
 
-namespace native {
-
-void RememberLastWrite(int fd, const timespec& time) {
-  if (OpenFile* file = Find(fd)) {
-    file->timeKnown = true;
-    file->lastWrite = time;
-  }
-}
-
-void ForgetFile(int fd) {
-  if (OpenFile* file = Find(fd)) *file = OpenFile{};
-}
-
-}  // namespace native
-
+// What the tool asks for: an existing file, for reading and writing, with
+// no sharing or with any.
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
                    DWORD disposition, DWORD, HANDLE) {
-  OpenFile* slot = Find(-1);
   if (disposition != OPEN_EXISTING || name == nullptr) {
     native::Fail(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (slot == nullptr) {
-    native::Fail(EMFILE);
     return INVALID_HANDLE_VALUE;
   }
   const int fd = OpenRegular(name, access);
@@ -135,59 +129,45 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
     close(fd);
     return INVALID_HANDLE_VALUE;
   }
-  slot->fd = fd;
   return native::HandleFromFd(fd);
 }
 
+// The last-write time alone: the tool asks for no other, and there is no
+// creation time to be had here.
 BOOL GetFileTime(HANDLE handle, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
+  if (creation != nullptr || lastAccess != nullptr || lastWrite == nullptr) {
+    return native::Fail(ERROR_INVALID_PARAMETER);
+  }
   const int fd = native::FdFromHandle(handle);
   struct stat status {};
   if (fstat(fd, &status) != 0) return native::FailWithErrno();
-  // Only the times asked for, so that one outside FILETIME's range fails
-  // only the caller who wants it. There is no creation time to be had; the
-  // last status change stands in.
-  const struct {
-    LPFILETIME wanted;
-    const timespec& time;
-  } times[] = {
-      {creation, status.st_ctim}, {lastAccess, status.st_atim}, {lastWrite, status.st_mtim}};
-  FILETIME converted[3]{};
-  for (int i = 0; i < 3; ++i) {
-    if (times[i].wanted != nullptr && !native::FileTimeFromTimespec(times[i].time, converted[i])) {
-      return native::Fail(EOVERFLOW);
-    }
-  }
-  for (int i = 0; i < 3; ++i) {
-    if (times[i].wanted != nullptr) *times[i].wanted = converted[i];
-  }
-  native::RememberLastWrite(fd, status.st_mtim);
+  if (!native::FileTimeFromTimespec(status.st_mtim, *lastWrite)) return native::Fail(EOVERFLOW);
+  lastWriteRead = {fd, status.st_mtim};
   return TRUE;
 }
 
-BOOL SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* lastAccess,
+// The last-write time alone. Handed the FILETIME that GetFileTime read for
+// the same open file, it gives the file back the exact time it read, with
+// the nanoseconds a FILETIME cannot hold; any other time is set in 100-ns
+// units.
+BOOL SetFileTime(HANDLE handle, const FILETIME* creation, const FILETIME* lastAccess,
                  const FILETIME* lastWrite) {
-  const int fd = native::FdFromHandle(handle);
-  timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
-  if (lastAccess != nullptr && !native::TimespecFromFileTime(*lastAccess, times[0])) {
+  if (creation != nullptr || lastAccess != nullptr || lastWrite == nullptr) {
     return native::Fail(ERROR_INVALID_PARAMETER);
   }
-  if (lastWrite != nullptr) {
-    if (!native::TimespecFromFileTime(*lastWrite, times[1]))
-      return native::Fail(ERROR_INVALID_PARAMETER);
-    // The time read earlier, given back: restore it with its nanoseconds.
-    const OpenFile* file = Find(fd);
-    FILETIME known{};
-    if (file != nullptr && file->timeKnown &&
-        native::FileTimeFromTimespec(file->lastWrite, known) &&
-        known.dwLowDateTime == lastWrite->dwLowDateTime &&
-        known.dwHighDateTime == lastWrite->dwHighDateTime) {
-      times[1] = file->lastWrite;
-    }
+  const int fd = native::FdFromHandle(handle);
+  timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
+  if (!native::TimespecFromFileTime(*lastWrite, times[1])) {
+    return native::Fail(ERROR_INVALID_PARAMETER);
+  }
+  FILETIME read{};
+  if (fd == lastWriteRead.fd && native::FileTimeFromTimespec(lastWriteRead.time, read) &&
+      FileTimeTicks(read) == FileTimeTicks(*lastWrite)) {
+    times[1] = lastWriteRead.time;
   }
   if (futimens(fd, times) != 0) return native::FailWithErrno();
   return TRUE;
 }
-
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
   char* bytes = static_cast<char*>(buffer);
   return Transfer(handle, toRead, read, [bytes](int fd, DWORD done, DWORD left) {
@@ -202,20 +182,18 @@ BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LP
   });
 }
 
+// A move to a position from the start of the file, below 2 GiB: the tool
+// moves only to the start.
 DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
-  static constexpr int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
-  if (method > FILE_END) return native::Fail(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
-  const long long offset =
-      distanceHigh != nullptr
-          ? static_cast<long long>(
-                (static_cast<unsigned long long>(static_cast<DWORD>(*distanceHigh)) << 32) |
-                static_cast<DWORD>(distance))
-          : distance;
-  const off_t position =
-      lseek(native::FdFromHandle(handle), static_cast<off_t>(offset), kWhence[method]);
-  if (position < 0) return native::FailWithErrno(), INVALID_SET_FILE_POINTER;
-  if (distanceHigh != nullptr)
-    *distanceHigh = static_cast<LONG>(static_cast<unsigned long long>(position) >> 32);
+  if (distanceHigh != nullptr || method != FILE_BEGIN || distance < 0) {
+    native::Fail(ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  const off_t position = lseek(native::FdFromHandle(handle), distance, SEEK_SET);
+  if (position < 0) {
+    native::FailWithErrno();
+    return INVALID_SET_FILE_POINTER;
+  }
   return static_cast<DWORD>(position);
 }
 
@@ -229,7 +207,7 @@ BOOL SetEndOfFile(HANDLE handle) {
 BOOL CloseHandle(HANDLE handle) {
   const int fd = native::FdFromHandle(handle);
   if (fd < 0) return native::Fail(EBADF);
-  native::ForgetFile(fd);
+  if (fd == lastWriteRead.fd) lastWriteRead = LastWriteRead{};
   if (close(fd) != 0) return native::FailWithErrno();
   return TRUE;
 }

@@ -49,9 +49,4 @@ inline constexpr FILETIME kNoFileTime = {0xFFFFFFFF, 0xFFFFFFFF};
 // last error; the result says which.
 bool SystemTimeFromClock(const timespec* now, SYSTEMTIME& time);
 
-// Remembers the exact time a descriptor's file had when it was read, so
-// that giving back the same FILETIME restores it to the nanosecond.
-void RememberLastWrite(int fd, const timespec& time);
-void ForgetFile(int fd);
-
 }  // namespace native

@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -68,49 +67,11 @@ bool BuildCommandLine(int argc, char** argv) {
   return line.Finish();
 }
 
-bool IsOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
-
 }  // namespace
 
 LPSTR GetCommandLineA() { return commandLine; }
 
 void ExitProcess(UINT exitCode) { _exit(static_cast<int>(exitCode)); }
-
-void GetStartupInfoA(LPSTARTUPINFOA info) {
-  *info = STARTUPINFOA{};
-  info->cb = sizeof *info;
-}
-
-// A standard descriptor that is not open gives a null handle.
-HANDLE GetStdHandle(DWORD which) {
-  int fd = -1;
-  if (which == STD_INPUT_HANDLE) fd = STDIN_FILENO;
-  if (which == STD_OUTPUT_HANDLE) fd = STDOUT_FILENO;
-  if (which == STD_ERROR_HANDLE) fd = STDERR_FILENO;
-  if (fd < 0) {
-    native::Fail(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
-  return IsOpen(fd) ? native::HandleFromFd(fd) : nullptr;
-}
-
-// Reports a current member of the NT family; only a bad record size fails.
-BOOL GetVersionExA(LPOSVERSIONINFOA info) {
-  const DWORD size = info->dwOSVersionInfoSize;
-  if (size != sizeof(OSVERSIONINFOA) && size != sizeof(OSVERSIONINFOEXA)) {
-    return native::Fail(ERROR_INVALID_PARAMETER);
-  }
-  if (size == sizeof(OSVERSIONINFOEXA)) {
-    *reinterpret_cast<OSVERSIONINFOEXA*>(info) = OSVERSIONINFOEXA{};
-  } else {
-    *info = OSVERSIONINFOA{};
-  }
-  info->dwOSVersionInfoSize = size;
-  info->dwMajorVersion = 10;
-  info->dwMinorVersion = 0;
-  info->dwPlatformId = VER_PLATFORM_WIN32_NT;
-  return TRUE;
-}
 
 int main(int argc, char** argv) {
   // A message or a header that cannot be written is a failed call, never a

@@ -132,7 +132,11 @@ void GetStartupInfoA(LPSTARTUPINFOA info) {
 HANDLE GetStdHandle(DWORD which) {
   const bool out = which == STD_OUTPUT_HANDLE, err = which == STD_ERROR_HANDLE;
   fake::Enter(out ? "GetStdHandle(out)" : err ? "GetStdHandle(err)" : "GetStdHandle(other)");
-  return out ? os.stdOut : err ? os.stdErr : nullptr;
+  if (!out && !err) {
+    fake::Failure(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  return out ? os.stdOut : os.stdErr;
 }
 
 BOOL CloseHandle(HANDLE handle) {
@@ -162,11 +166,12 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
   return fake::kFile;
 }
 
+// Like the POSIX layer, only the last-write time: the tool asks for no other.
 BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
   if (const fake::Fault* fault = fake::Enter("GetFileTime")) return fake::Failure(fault->error);
   if (!fake::IsOpenFile(file)) return fake::Failure(fake::kBadHandle);
-  for (LPFILETIME time : {creation, lastAccess, lastWrite})
-    if (time) *time = os.file.lastWrite;
+  if (creation || lastAccess || !lastWrite) return fake::Failure(ERROR_INVALID_PARAMETER);
+  *lastWrite = os.file.lastWrite;
   return TRUE;
 }
 
@@ -174,9 +179,8 @@ BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAcce
                  const FILETIME* lastWrite) {
   if (const fake::Fault* fault = fake::Enter("SetFileTime")) return fake::Failure(fault->error);
   if (!fake::IsOpenFile(file)) return fake::Failure(fake::kBadHandle);
-  (void)creation;
-  (void)lastAccess;
-  if (lastWrite) os.file.lastWrite = *lastWrite;
+  if (creation || lastAccess || !lastWrite) return fake::Failure(ERROR_INVALID_PARAMETER);
+  os.file.lastWrite = *lastWrite;
   return TRUE;
 }
 
@@ -208,25 +212,21 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
   return fault && fault->error ? fake::Failure(fault->error) : TRUE;
 }
 
+// A move from the start of the file, the only one the tool makes.
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
   if (const fake::Fault* fault = fake::Enter("SetFilePointer")) {
     fake::Failure(fault->error);
     return INVALID_SET_FILE_POINTER;
   }
-  std::int64_t base = 0;
-  if (method == FILE_CURRENT) base = static_cast<std::int64_t>(os.file.position);
-  if (method == FILE_END) base = static_cast<std::int64_t>(os.file.bytes.size());
-  const std::int64_t target = base + distance;
-  if (!fake::IsOpenFile(file) || method > FILE_END || target < 0) {
+  if (!fake::IsOpenFile(file) || distanceHigh || method != FILE_BEGIN || distance < 0) {
     fake::Failure(fake::IsOpenFile(file) ? ERROR_INVALID_PARAMETER : fake::kBadHandle);
     return INVALID_SET_FILE_POINTER;
   }
-  if (distanceHigh) *distanceHigh = 0;
-  os.file.position = static_cast<std::size_t>(target);
+  os.file.position = static_cast<std::size_t>(distance);
   // Like Windows, a successful move clears the last error, since callers
   // must be able to tell 0xFFFFFFFF as a position from a failure.
   os.lastError = ERROR_SUCCESS;
-  return static_cast<DWORD>(target);
+  return static_cast<DWORD>(distance);
 }
 
 BOOL SetEndOfFile(HANDLE file) {
@@ -265,17 +265,11 @@ DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD code, DWORD language, LPSTR buf
 BOOL GetVersionExA(LPOSVERSIONINFOA info) {
   fake::Enter("GetVersionExA");
   os.versionSizeSeen = info->dwOSVersionInfoSize;
-  if (os.versionFails) return fake::Failure(ERROR_INVALID_PARAMETER);
-  if (info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXA))
-    std::memcpy(reinterpret_cast<char*>(info) + sizeof(DWORD),
-                reinterpret_cast<const char*>(&os.version) + sizeof(DWORD),
-                sizeof(OSVERSIONINFOEXA) - sizeof(DWORD));
-  else if (info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOA))
-    std::memcpy(reinterpret_cast<char*>(info) + sizeof(DWORD),
-                reinterpret_cast<const char*>(&os.version) + sizeof(DWORD),
-                sizeof(OSVERSIONINFOA) - sizeof(DWORD));
-  else
+  if (os.versionFails || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXA))
     return fake::Failure(ERROR_INVALID_PARAMETER);
+  std::memcpy(reinterpret_cast<char*>(info) + sizeof(DWORD),
+              reinterpret_cast<const char*>(&os.version) + sizeof(DWORD),
+              sizeof(OSVERSIONINFOEXA) - sizeof(DWORD));
   return TRUE;
 }
 

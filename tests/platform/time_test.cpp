@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/file_time.h"
 #include "platform/posix/posix_platform.h"
 
 namespace {
@@ -323,14 +324,53 @@ TEST_F(RealFile, FilesPast4GiB) {
   DWORD read = 0;
   ASSERT_EQ(ReadFile(handle_, text, 18, &read, nullptr), TRUE) << GetLastError();
   EXPECT_EQ(std::string(text, read), "#define BUILD 41\r\n");
-  LONG high = 0;
-  EXPECT_EQ(SetFilePointer(handle_, 0, &high, FILE_END), static_cast<DWORD>(kSize));
-  EXPECT_EQ(high, kSize >> 32);
   EXPECT_EQ(SetFilePointer(handle_, 18, nullptr, FILE_BEGIN), 18u);
   ASSERT_EQ(SetEndOfFile(handle_), TRUE) << GetLastError();
   struct stat status {};
   ASSERT_EQ(stat(path_.c_str(), &status), 0);
   EXPECT_EQ(status.st_size, 18);
+}
+
+// The layer provides exactly what the tool calls: any other use of these
+// calls fails with ERROR_INVALID_PARAMETER rather than doing something
+// the tool never asked for.
+TEST_F(RealFile, OnlyWhatTheToolCallsIsProvided) {
+  Open();
+  const timespec before = Mtime();
+  FILETIME time{};
+  ASSERT_EQ(GetFileTime(handle_, nullptr, nullptr, &time), TRUE);
+  time = FileTimeFromTicks(FileTimeTicks(time) + 10'000'000);  // a second later
+  LONG high = 0;
+  OSVERSIONINFOA shortRecord{};
+  shortRecord.dwOSVersionInfoSize = sizeof shortRecord;
+  const std::pair<const char*, bool> refused[] = {
+      {"GetFileTime creation", GetFileTime(handle_, &time, nullptr, &time) == FALSE},
+      {"GetFileTime access", GetFileTime(handle_, nullptr, &time, &time) == FALSE},
+      {"GetFileTime nothing", GetFileTime(handle_, nullptr, nullptr, nullptr) == FALSE},
+      {"SetFileTime creation", SetFileTime(handle_, &time, nullptr, &time) == FALSE},
+      {"SetFileTime access", SetFileTime(handle_, nullptr, &time, &time) == FALSE},
+      {"SetFileTime nothing", SetFileTime(handle_, nullptr, nullptr, nullptr) == FALSE},
+      {"SetFilePointer high half",
+       SetFilePointer(handle_, 0, &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER},
+      {"SetFilePointer from here",
+       SetFilePointer(handle_, 0, nullptr, 1) == INVALID_SET_FILE_POINTER},
+      {"SetFilePointer from the end",
+       SetFilePointer(handle_, 0, nullptr, 2) == INVALID_SET_FILE_POINTER},
+      {"SetFilePointer backwards",
+       SetFilePointer(handle_, -1, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER},
+      {"GetStdHandle input", GetStdHandle(static_cast<DWORD>(-10)) == INVALID_HANDLE_VALUE},
+      {"GetVersionExA short record", GetVersionExA(&shortRecord) == FALSE},
+  };
+  for (const auto& [call, failed] : refused) {
+    SetLastError(0);
+    EXPECT_TRUE(failed) << call;
+  }
+  // Each refusal says why, and leaves the file as it was.
+  SetLastError(0);
+  EXPECT_EQ(SetFileTime(handle_, nullptr, &time, &time), FALSE);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Mtime().tv_sec, before.tv_sec);
+  EXPECT_EQ(Mtime().tv_nsec, before.tv_nsec);
 }
 
 }  // namespace
