@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <stdint.h>
 
+#include "platform/file_time.h"
 #include "platform/posix/posix_platform.h"
 
 namespace {
@@ -63,7 +64,7 @@ bool IsValid(const SYSTEMTIME& time) {
 
 }  // namespace
 
-namespace native {
+namespace posix {
 
 bool FileTimeFromTimespec(const timespec& time, FILETIME& fileTime) {
   if (time.tv_nsec < 0 || time.tv_nsec >= kNanosecondsPerSecond) return false;
@@ -75,13 +76,12 @@ bool FileTimeFromTimespec(const timespec& time, FILETIME& fileTime) {
       static_cast<unsigned long long>(time.tv_sec + kEpochDifference) * kUnitsPerSecond +
       static_cast<unsigned long long>(time.tv_nsec) / kNanosecondsPerUnit;
   if (units > kMaxUnits) return false;  // within the last second, past its end
-  fileTime = FILETIME{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
+  fileTime = FileTimeFromTicks(units);
   return true;
 }
 
 bool TimespecFromFileTime(const FILETIME& fileTime, timespec& time) {
-  const unsigned long long units =
-      (static_cast<unsigned long long>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
+  const unsigned long long units = FileTimeTicks(fileTime);
   if (units > kMaxUnits) return false;
   time.tv_sec =
       static_cast<time_t>(static_cast<long long>(units / kUnitsPerSecond) - kEpochDifference);
@@ -120,17 +120,17 @@ bool SystemTimeFromClock(const timespec* now, SYSTEMTIME& time) {
   return true;
 }
 
-}  // namespace native
+}  // namespace posix
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* time, LPFILETIME fileTime) {
   if (!IsValid(*time)) {
     // The tool does not look at the result; what it stamps must still not be a time.
-    *fileTime = native::kNoFileTime;
+    *fileTime = posix::kNoFileTime;
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   const long long seconds = DaysFromCivil(time->wYear, time->wMonth, time->wDay) * kSecondsPerDay +
                             time->wHour * 3600LL + time->wMinute * 60LL + time->wSecond;
   const timespec moment{static_cast<time_t>(seconds), time->wMilliseconds * 1'000'000L};
-  return native::FileTimeFromTimespec(moment, *fileTime) ? TRUE : FALSE;
+  return posix::FileTimeFromTimespec(moment, *fileTime) ? TRUE : FALSE;
 }

@@ -6,5 +6,5 @@
 void GetSystemTime(LPSYSTEMTIME time) {
   timespec now{};
   const bool read = clock_gettime(CLOCK_REALTIME, &now) == 0;
-  native::SystemTimeFromClock(read ? &now : nullptr, *time);
+  posix::SystemTimeFromClock(read ? &now : nullptr, *time);
 }

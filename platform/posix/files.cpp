@@ -25,8 +25,7 @@ int OpenFlags(DWORD access) {
 }
 
 BOOL RefuseIrregular(const struct stat& status) {
-  return native::Fail(S_ISDIR(status.st_mode) ? static_cast<DWORD>(EISDIR)
-                                              : native::kNotRegularFile);
+  return posix::Fail(S_ISDIR(status.st_mode) ? static_cast<DWORD>(EISDIR) : posix::kNotRegularFile);
 }
 
 // A file must never land on descriptors 0 to 2: with one of them closed,
@@ -46,7 +45,7 @@ int MoveAboveStandard(int fd) {
 int OpenRegular(LPCSTR name, DWORD access) {
   struct stat before {};
   if (stat(name, &before) != 0) {
-    native::FailWithErrno();
+    posix::FailWithErrno();
     return -1;
   }
   if (!S_ISREG(before.st_mode)) {
@@ -55,13 +54,13 @@ int OpenRegular(LPCSTR name, DWORD access) {
   }
   int fd = open(name, OpenFlags(access) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
-    native::FailWithErrno();
+    posix::FailWithErrno();
     return -1;
   }
   // The path may have been swapped between the look and the open.
   struct stat opened {};
   if (fstat(fd, &opened) != 0) {
-    native::FailWithErrno();
+    posix::FailWithErrno();
     close(fd);
     return -1;
   }
@@ -72,11 +71,11 @@ int OpenRegular(LPCSTR name, DWORD access) {
   }
   fd = MoveAboveStandard(fd);
   if (fd < 0) {
-    native::FailWithErrno();
+    posix::FailWithErrno();
     return -1;
   }
   if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    native::FailWithErrno();
+    posix::FailWithErrno();
     close(fd);
     return -1;
   }
@@ -88,9 +87,9 @@ int OpenRegular(LPCSTR name, DWORD access) {
 bool LockExclusively(int fd) {
   if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
   if (errno == EWOULDBLOCK) {
-    native::Fail(ERROR_SHARING_VIOLATION);
+    posix::Fail(ERROR_SHARING_VIOLATION);
   } else {
-    native::FailWithErrno();
+    posix::FailWithErrno();
   }
   return false;
 }
@@ -99,13 +98,13 @@ bool LockExclusively(int fd) {
 // interrupted by a signal is repeated, and one that moves nothing ends it.
 template <typename Move>
 BOOL Transfer(HANDLE handle, DWORD size, LPDWORD moved, Move move) {
-  const int fd = native::FdFromHandle(handle);
+  const int fd = posix::FdFromHandle(handle);
   DWORD total = 0;
   BOOL ok = TRUE;
   while (total < size) {
     const ssize_t count = move(fd, total, size - total);
     if (count < 0 && errno == EINTR) continue;
-    if (count < 0) ok = native::FailWithErrno();
+    if (count < 0) ok = posix::FailWithErrno();
     if (count <= 0) break;
     total += static_cast<DWORD>(count);
   }
@@ -120,7 +119,7 @@ BOOL Transfer(HANDLE handle, DWORD size, LPDWORD moved, Move move) {
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
                    DWORD disposition, DWORD, HANDLE) {
   if (disposition != OPEN_EXISTING || name == nullptr) {
-    native::Fail(ERROR_INVALID_PARAMETER);
+    posix::Fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
   const int fd = OpenRegular(name, access);
@@ -129,19 +128,19 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
     close(fd);
     return INVALID_HANDLE_VALUE;
   }
-  return native::HandleFromFd(fd);
+  return posix::HandleFromFd(fd);
 }
 
 // The last-write time alone: the tool asks for no other, and there is no
 // creation time to be had here.
 BOOL GetFileTime(HANDLE handle, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
   if (creation != nullptr || lastAccess != nullptr || lastWrite == nullptr) {
-    return native::Fail(ERROR_INVALID_PARAMETER);
+    return posix::Fail(ERROR_INVALID_PARAMETER);
   }
-  const int fd = native::FdFromHandle(handle);
+  const int fd = posix::FdFromHandle(handle);
   struct stat status {};
-  if (fstat(fd, &status) != 0) return native::FailWithErrno();
-  if (!native::FileTimeFromTimespec(status.st_mtim, *lastWrite)) return native::Fail(EOVERFLOW);
+  if (fstat(fd, &status) != 0) return posix::FailWithErrno();
+  if (!posix::FileTimeFromTimespec(status.st_mtim, *lastWrite)) return posix::Fail(EOVERFLOW);
   lastWriteRead = {fd, status.st_mtim};
   return TRUE;
 }
@@ -153,19 +152,19 @@ BOOL GetFileTime(HANDLE handle, LPFILETIME creation, LPFILETIME lastAccess, LPFI
 BOOL SetFileTime(HANDLE handle, const FILETIME* creation, const FILETIME* lastAccess,
                  const FILETIME* lastWrite) {
   if (creation != nullptr || lastAccess != nullptr || lastWrite == nullptr) {
-    return native::Fail(ERROR_INVALID_PARAMETER);
+    return posix::Fail(ERROR_INVALID_PARAMETER);
   }
-  const int fd = native::FdFromHandle(handle);
+  const int fd = posix::FdFromHandle(handle);
   timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
-  if (!native::TimespecFromFileTime(*lastWrite, times[1])) {
-    return native::Fail(ERROR_INVALID_PARAMETER);
+  if (!posix::TimespecFromFileTime(*lastWrite, times[1])) {
+    return posix::Fail(ERROR_INVALID_PARAMETER);
   }
   FILETIME read{};
-  if (fd == lastWriteRead.fd && native::FileTimeFromTimespec(lastWriteRead.time, read) &&
+  if (fd == lastWriteRead.fd && posix::FileTimeFromTimespec(lastWriteRead.time, read) &&
       FileTimeTicks(read) == FileTimeTicks(*lastWrite)) {
     times[1] = lastWriteRead.time;
   }
-  if (futimens(fd, times) != 0) return native::FailWithErrno();
+  if (futimens(fd, times) != 0) return posix::FailWithErrno();
   return TRUE;
 }
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
@@ -186,28 +185,28 @@ BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LP
 // moves only to the start.
 DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
   if (distanceHigh != nullptr || method != FILE_BEGIN || distance < 0) {
-    native::Fail(ERROR_INVALID_PARAMETER);
+    posix::Fail(ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
   }
-  const off_t position = lseek(native::FdFromHandle(handle), distance, SEEK_SET);
+  const off_t position = lseek(posix::FdFromHandle(handle), distance, SEEK_SET);
   if (position < 0) {
-    native::FailWithErrno();
+    posix::FailWithErrno();
     return INVALID_SET_FILE_POINTER;
   }
   return static_cast<DWORD>(position);
 }
 
 BOOL SetEndOfFile(HANDLE handle) {
-  const int fd = native::FdFromHandle(handle);
+  const int fd = posix::FdFromHandle(handle);
   const off_t position = lseek(fd, 0, SEEK_CUR);
-  if (position < 0 || ftruncate(fd, position) != 0) return native::FailWithErrno();
+  if (position < 0 || ftruncate(fd, position) != 0) return posix::FailWithErrno();
   return TRUE;
 }
 
 BOOL CloseHandle(HANDLE handle) {
-  const int fd = native::FdFromHandle(handle);
-  if (fd < 0) return native::Fail(EBADF);
+  const int fd = posix::FdFromHandle(handle);
+  if (fd < 0) return posix::Fail(EBADF);
   if (fd == lastWriteRead.fd) lastWriteRead = LastWriteRead{};
-  if (close(fd) != 0) return native::FailWithErrno();
+  if (close(fd) != 0) return posix::FailWithErrno();
   return TRUE;
 }

@@ -17,12 +17,6 @@
 
 namespace {
 
-std::uint64_t Units(const FILETIME& time) {
-  return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
-}
-FILETIME FileTime(std::uint64_t units) {
-  return {static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
-}
 // What the tool does to the current time before it stamps a header.
 constexpr std::uint64_t kTwoSeconds = 20'000'000;
 std::int64_t Ns(const timespec& time) {
@@ -53,10 +47,10 @@ TEST(FileTimeConversion, BothWaysAtTheEdges) {
   for (const Moment& m : kMoments) {
     SCOPED_TRACE(m.name);
     FILETIME fileTime{};
-    ASSERT_TRUE(native::FileTimeFromTimespec(m.time, fileTime));
-    EXPECT_EQ(Units(fileTime), m.units);
+    ASSERT_TRUE(posix::FileTimeFromTimespec(m.time, fileTime));
+    EXPECT_EQ(FileTimeTicks(fileTime), m.units);
     timespec back{};
-    ASSERT_TRUE(native::TimespecFromFileTime(FileTime(m.units), back));
+    ASSERT_TRUE(posix::TimespecFromFileTime(FileTimeFromTicks(m.units), back));
     EXPECT_EQ(back.tv_sec, m.time.tv_sec);
     EXPECT_EQ(back.tv_nsec, m.time.tv_nsec);
   }
@@ -64,8 +58,8 @@ TEST(FileTimeConversion, BothWaysAtTheEdges) {
 
 TEST(FileTimeConversion, NanosecondsBelowAUnitAreCut) {
   FILETIME fileTime{};
-  ASSERT_TRUE(native::FileTimeFromTimespec({0, 199}, fileTime));
-  EXPECT_EQ(Units(fileTime), 116444736000000001u);
+  ASSERT_TRUE(posix::FileTimeFromTimespec({0, 199}, fileTime));
+  EXPECT_EQ(FileTimeTicks(fileTime), 116444736000000001u);
 }
 
 TEST(FileTimeConversion, TimesOutsideFileTimeAreRefused) {
@@ -83,14 +77,14 @@ TEST(FileTimeConversion, TimesOutsideFileTimeAreRefused) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    FILETIME fileTime = FileTime(12345);
-    EXPECT_FALSE(native::FileTimeFromTimespec(c.time, fileTime));
-    EXPECT_EQ(Units(fileTime), 12345u) << "left alone";
+    FILETIME fileTime = FileTimeFromTicks(12345);
+    EXPECT_FALSE(posix::FileTimeFromTimespec(c.time, fileTime));
+    EXPECT_EQ(FileTimeTicks(fileTime), 12345u) << "left alone";
   }
-  const std::uint64_t noTime = Units(native::kNoFileTime);
+  const std::uint64_t noTime = FileTimeTicks(posix::kNoFileTime);
   for (const std::uint64_t units : {std::uint64_t{1} << 63, noTime, noTime - kTwoSeconds}) {
     timespec time{7, 7};
-    EXPECT_FALSE(native::TimespecFromFileTime(FileTime(units), time)) << units;
+    EXPECT_FALSE(posix::TimespecFromFileTime(FileTimeFromTicks(units), time)) << units;
     EXPECT_EQ(time.tv_sec, 7);
   }
 }
@@ -129,14 +123,14 @@ TEST(ClockReading, GivesTheDateAndConvertsToTheSameFileTime) {
   for (const Reading& r : kReadings) {
     SCOPED_TRACE(r.name);
     SYSTEMTIME time{};
-    ASSERT_TRUE(native::SystemTimeFromClock(&r.now, time));
+    ASSERT_TRUE(posix::SystemTimeFromClock(&r.now, time));
     ExpectSameRecord(time, r.expected);
     // Through SYSTEMTIME the time keeps whole milliseconds.
     FILETIME direct{}, converted{};
-    ASSERT_TRUE(native::FileTimeFromTimespec({r.now.tv_sec, r.now.tv_nsec / 1'000'000 * 1'000'000},
-                                             direct));
+    ASSERT_TRUE(
+        posix::FileTimeFromTimespec({r.now.tv_sec, r.now.tv_nsec / 1'000'000 * 1'000'000}, direct));
     EXPECT_EQ(SystemTimeToFileTime(&time, &converted), TRUE);
-    EXPECT_EQ(Units(converted), Units(direct));
+    EXPECT_EQ(FileTimeTicks(converted), FileTimeTicks(direct));
   }
 }
 
@@ -162,15 +156,16 @@ TEST(ClockReading, FailureGivesNoTime) {
     errno = EIO;  // as a failed clock_gettime leaves it
     SYSTEMTIME time;
     std::memset(&time, 0x55, sizeof time);
-    EXPECT_FALSE(native::SystemTimeFromClock(c.clockFailed ? nullptr : &c.now, time));
+    EXPECT_FALSE(posix::SystemTimeFromClock(c.clockFailed ? nullptr : &c.now, time));
     EXPECT_EQ(GetLastError(), c.error);
     ExpectSameRecord(time, SYSTEMTIME{});
-    FILETIME fileTime = FileTime(116444736000000000);
+    FILETIME fileTime = FileTimeFromTicks(116444736000000000);
     EXPECT_EQ(SystemTimeToFileTime(&time, &fileTime), FALSE);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(Units(fileTime), Units(native::kNoFileTime));
+    EXPECT_EQ(FileTimeTicks(fileTime), FileTimeTicks(posix::kNoFileTime));
     timespec stamp{};
-    EXPECT_FALSE(native::TimespecFromFileTime(FileTime(Units(fileTime) - kTwoSeconds), stamp));
+    EXPECT_FALSE(posix::TimespecFromFileTime(
+        FileTimeFromTicks(FileTimeTicks(fileTime) - kTwoSeconds), stamp));
   }
 }
 
@@ -205,7 +200,7 @@ TEST(SystemTimeToFileTime, RefusesDatesThatDoNotExist) {
     FILETIME fileTime{};
     EXPECT_EQ(SystemTimeToFileTime(&time, &fileTime), c.accepted ? TRUE : FALSE);
     if (!c.accepted) {
-      EXPECT_EQ(Units(fileTime), Units(native::kNoFileTime));
+      EXPECT_EQ(FileTimeTicks(fileTime), FileTimeTicks(posix::kNoFileTime));
     }
   }
   SYSTEMTIME april = {2023, 4, 0, 31, 0, 0, 0, 0};
@@ -266,11 +261,11 @@ TEST_F(RealFile, LastWriteTimeReadAndSetExactly) {
     Open();
     FILETIME lastWrite{};
     ASSERT_EQ(GetFileTime(handle_, nullptr, nullptr, &lastWrite), TRUE) << GetLastError();
-    EXPECT_EQ(Units(lastWrite), m.units);
+    EXPECT_EQ(FileTimeTicks(lastWrite), m.units);
     Stamp({1234567890, 0});
     ASSERT_EQ(SetFileTime(handle_, nullptr, nullptr, &lastWrite), TRUE) << GetLastError();
     EXPECT_EQ(Ns(Mtime()), Ns(withNanoseconds)) << "given back to the nanosecond";
-    const FILETIME later = FileTime(m.units + 3);
+    const FILETIME later = FileTimeFromTicks(m.units + 3);
     ASSERT_EQ(SetFileTime(handle_, nullptr, nullptr, &later), TRUE) << GetLastError();
     EXPECT_EQ(Ns(Mtime()), Ns(m.time) + 300);
     CloseHandle(handle_);
@@ -286,9 +281,9 @@ TEST_F(RealFile, FailedClockStampsNothing) {
   SYSTEMTIME now{};
   FILETIME time{};
   errno = EINVAL;
-  native::SystemTimeFromClock(nullptr, now);
+  posix::SystemTimeFromClock(nullptr, now);
   SystemTimeToFileTime(&now, &time);
-  const FILETIME stamp = FileTime(Units(time) - kTwoSeconds);
+  const FILETIME stamp = FileTimeFromTicks(FileTimeTicks(time) - kTwoSeconds);
   SetLastError(0);
   EXPECT_EQ(SetFileTime(handle_, nullptr, nullptr, &stamp), FALSE);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
@@ -305,11 +300,11 @@ TEST(RealClock, ReadsTheCurrentTimeInMilliseconds) {
   clock_gettime(CLOCK_REALTIME, &after);
   ASSERT_EQ(SystemTimeToFileTime(&now, &time), TRUE);
   before.tv_nsec = before.tv_nsec / 1'000'000 * 1'000'000;
-  ASSERT_TRUE(native::FileTimeFromTimespec(before, first));
-  ASSERT_TRUE(native::FileTimeFromTimespec(after, last));
-  EXPECT_GE(Units(time), Units(first));
-  EXPECT_LE(Units(time), Units(last));
-  EXPECT_EQ(Units(time) % 10'000, 0u) << "whole milliseconds";
+  ASSERT_TRUE(posix::FileTimeFromTimespec(before, first));
+  ASSERT_TRUE(posix::FileTimeFromTimespec(after, last));
+  EXPECT_GE(FileTimeTicks(time), FileTimeTicks(first));
+  EXPECT_LE(FileTimeTicks(time), FileTimeTicks(last));
+  EXPECT_EQ(FileTimeTicks(time) % 10'000, 0u) << "whole milliseconds";
 }
 
 // A header far past 2 GiB and 4 GiB (sparse: one line, then a hole) opens,
