@@ -108,8 +108,9 @@ void Check(const std::string& old, const ToolOptions& options, const Disturbance
   // One message at most: the report on success with -v, else one error.
   const bool reported = code == kExitUpdated && options.verbose;
   FUZZ_CHECK(fuzz::ConsoleWrites() == (reported || code != kExitUpdated ? 2 : 0));
-  FUZZ_CHECK(fake::os.out ==
-             (reported ? fuzz::Report(definition->name, definition->number + 1) : ""));
+  FUZZ_CHECK(
+      fake::os.out ==
+      (reported ? expected::Report(definition->name, std::to_string(definition->number + 1)) : ""));
   FUZZ_CHECK(code == kExitUpdated ? fake::os.err.empty() : fake::os.err.ends_with("\r\n"));
 
   // Only a failure to stamp the file leaves the new text behind.

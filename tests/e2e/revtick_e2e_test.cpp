@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/common/messages.h"
 #include "tests/e2e/fixture.h"
 #include "tests/e2e/second_opener.h"
 
@@ -35,11 +36,9 @@ const ErrorTexts kWineTexts = {
     {SysError::kNoData, "0/38 - End of file."},
 };
 
-std::string Report(const std::string& name, const std::string& number, const std::string& file) {
-  return "Macro \"" + name + "\" set to " + number + " in \"" + file + "\"\r\n";
-}
+using expected::Report;
 // A first line of exactly `size` bytes: blanks pad it before the CR LF.
-std::string Padded(const std::string& line, size_t size) {
+std::string LineOfSize(const std::string& line, size_t size) {
   return line + std::string(size - line.size() - 2, ' ') + "\r\n";
 }
 // A relative path of `size` characters, with a blank in its last part.
@@ -98,8 +97,8 @@ INSTANTIATE_TEST_SUITE_P(E2e, Updates, testing::ValuesIn(std::vector<Update>{
     {"NextIgnoresRest", {"-n", "ver.h"}, Def("B", "12abc"), Def("B", "13") + Def("BNext", "14"), ""},
     {"NextIgnoresLines", {"-n", "ver.h"}, "#define V 5 // x\r\nint x;\r\n", Def("V", "6") + Def("VNext", "7"), ""},
     {"AnyNameChars", {"-v", "ver.h"}, Def("B\"%s%n", "1"), Def("B\"%s%n", "2"), Report("B\"%s%n", "2", "ver.h")},
-    {"Line255", {"ver.h"}, Padded("#define BUILD 41", 255), kH42, ""},
-    {"Line255ThenJunk", {"ver.h"}, Padded("#define BUILD 41", 255) + std::string(1 << 20, 'j'), kH42, ""},
+    {"Line255", {"ver.h"}, LineOfSize("#define BUILD 41", 255), kH42, ""},
+    {"Line255ThenJunk", {"ver.h"}, LineOfSize("#define BUILD 41", 255) + std::string(1 << 20, 'j'), kH42, ""},
     {"Name128", {"-v", "-n", "ver.h"}, Def(kN128, "1"), Def(kN128, "2") + Def(kN128 + "Next", "3"), Report(kN128, "2", "ver.h")},
     {"Name243", {"-v", "ver.h"}, Def(kN243, "1"), Def(kN243, "2"), Report(kN243, "2", "ver.h")},
     {"Name243Next", {"-n", "ver.h"}, Def(kN243, "1"), Def(kN243, "2") + Def(kN243 + "Next", "3"), ""},
@@ -160,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(E2e, Rejections, testing::ValuesIn(std::vector<Rejectio
     {"LoneLf", {"ver.h"}, "#define BUILD 41\n", 4, kNoEol},
     {"LfCr", {"ver.h"}, "#define BUILD 41\n\r", 4, kNoEol},
     {"OneByte", {"ver.h"}, "\n", 4, kNoEol},
-    {"Line256", {"ver.h"}, Padded("#define BUILD 41", 256), 4, kNoEol},
+    {"Line256", {"ver.h"}, LineOfSize("#define BUILD 41", 256), 4, kNoEol},
     {"JunkIn255", {"ver.h"}, kH41 + std::string(300, 'j'), 4, kNoEol},
     {"OnlyLineEnd", {"ver.h"}, "\r\n", 4, kNoDefine + Quoted("")},
     {"UpperCase", {"ver.h"}, " \t#DEFINE BUILD 1\r\n", 4, kNoDefine + Quoted(" \t#DEFINE BUILD 1")},
@@ -178,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(E2e, Rejections, testing::ValuesIn(std::vector<Rejectio
     {"WrapsIn64Bits", {"ver.h"}, Def("B", "18446744073709551617"), 4, kBadNumber + Quoted("18446744073709551617")},
     {"Signed", {"ver.h"}, "#define B -1 \r\n", 4, kBadNumber + Quoted("-1 ")},
     {"Letters", {"-v", "ver.h"}, Def("BUILD", "x1"), 4, kBadNumber + Quoted("x1")},
-    {"Name244", {"ver.h"}, Padded("#define " + std::string(244, 'M') + " ", 255), 4, kBadNumber + Quoted("")},
+    {"Name244", {"ver.h"}, LineOfSize("#define " + std::string(244, 'M') + " ", 255), 4, kBadNumber + Quoted("")},
     {"TextAfterNumber", {"ver.h"}, Def("BUILD", "12abc"), 4, kNoEof},
     {"TwoNumbers", {"ver.h"}, Def("BUILD", "1 2"), 4, kNoEof},
     {"CrBeforeEol", {"ver.h"}, "#define BUILD 41\r\r\n", 4, kNoEof},
@@ -296,7 +295,7 @@ TEST_F(E2e, KeepTimeIsExactForAnyTime) {
 // A header far past 2 GiB and 4 GiB (sparse: its line, then a hole) is read
 // like any other and cut to its new line.
 TEST_F(E2e, HeaderPast4GiB) {
-  Write("ver.h", Padded(kH41.substr(0, kH41.size() - 2), 255));
+  Write("ver.h", LineOfSize(kH41.substr(0, kH41.size() - 2), 255));
   ASSERT_EQ(truncate(Path("ver.h").c_str(), 5LL << 30), 0) << std::strerror(errno);
   ExpectRun({"-v", "ver.h"}, 0, kReport42, "");
   ASSERT_EQ(fs::file_size(Path("ver.h")), kH42.size());

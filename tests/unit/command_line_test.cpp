@@ -1,13 +1,14 @@
 // Process entry, standard handles and the command-line grammar.
 #include <regex>
 
+#include "tests/common/messages.h"
 #include "tests/unit/double_test.h"
 #include "tool/tool.h"
 
 namespace {
 
 const std::string kNotFound = " (0/2 - The system cannot find the file specified.)\r\n";
-const std::string kReport = "Macro \"BUILD\" set to 42 in \"ver.h\"\r\n";
+const std::string kReport = expected::Report("BUILD", "42");
 const std::string kTooLong = "Header file name is longer than 259 characters\r\n";
 const std::string kNoFile = "No header file specified\r\n";
 const std::uint64_t kOldTime = 0x01D0'0000'0000'0000u;

@@ -3,6 +3,8 @@
 #include <map>
 #include <tuple>
 
+#include "tests/common/messages.h"
+#include "tests/double/known_times.h"
 #include "tests/unit/double_test.h"
 #include "tool/tool.h"
 
@@ -10,12 +12,10 @@ namespace {
 
 using namespace std::string_literals;
 
-const FILETIME kOldTime = fake::MakeFileTime(0x01D9'1234'5678'9ABCu);
-const FILETIME kWriteTime = fake::MakeFileTime(0x01DA'76D1'0000'1111u);
-// 2024-03-15 12:04:58.610 UTC is 0x01DA76D1'004C6520; two seconds earlier
-// borrows from the high half.
-const SYSTEMTIME kNow = {2024, 3, 5, 15, 12, 4, 58, 610};
-const std::uint64_t kStamp = 0x01DA'76D0'FF1B'3820u;
+using fake::kNow;
+using fake::kOldTime;
+using fake::kStamp;
+using fake::kWriteTime;
 
 const std::string kNoEol = "No EOL\r\n", kNoEof = "No EOF after the build number value\r\n";
 const std::string kN200(200, 'N'), kM243(243, 'M');
@@ -23,7 +23,7 @@ const std::string kN200(200, 'N'), kM243(243, 'M');
 std::string L(const std::string& definition) { return "#define " + definition + "\r\n"; }
 
 // `head` followed by a filler line that ends exactly at the 255th byte.
-std::string Padded(const std::string& head) {
+std::string FilledTo255(const std::string& head) {
   return head + std::string(255 - head.size() - 2, 'x') + "\r\n";
 }
 
@@ -34,13 +34,7 @@ ToolOptions Options(const std::string& letters) {
 
 class HeaderUpdate : public DoubleTest {
  protected:
-  void Prepare(const std::string& content) {
-    SetUp();
-    fake::os.file.bytes = content;
-    fake::os.file.lastWrite = kOldTime;
-    fake::os.now = kNow;
-    fake::os.systemWriteTime = kWriteTime;
-  }
+  void Prepare(const std::string& content) { fake::ResetWithHeader(content); }
 };
 
 TEST_F(HeaderUpdate, Contents) {
@@ -53,7 +47,7 @@ TEST_F(HeaderUpdate, Contents) {
   };
   const Case cases[] = {
       {L("BUILD 41"), "", 0, L("BUILD 42"), ""},
-      {L("BUILD 41"), "tv", 0, L("BUILD 42"), "Macro \"BUILD\" set to 42 in \"ver.h\"\r\n"},
+      {L("BUILD 41"), "tv", 0, L("BUILD 42"), expected::Report("BUILD", "42")},
       {L("BUILD 41"), "n", 0, L("BUILD 42") + L("BUILDNext 43"), ""},
       {L("BUILD 42") + L("BUILDNext 43"), "n", 0, L("BUILD 43") + L("BUILDNext 44"), ""},
       {L("BUILD 42") + L("BUILDNext 43"), "v", 4, "", kNoEof},
@@ -85,14 +79,14 @@ TEST_F(HeaderUpdate, Contents) {
       {"#define BUILD 41\n\r", "", 4, "", kNoEol},
       {"\n", "", 4, "", kNoEol},
       {"", "v", 3, "", "Cannot read from file (0/61 - Reached the end of the file.)\r\n"},
-      {Padded(L("BUILD 41")) + std::string(600, 'y'), "n", 0, L("BUILD 42") + L("BUILDNext 43"),
-       ""},
+      {FilledTo255(L("BUILD 41")) + std::string(600, 'y'), "n", 0,
+       L("BUILD 42") + L("BUILDNext 43"), ""},
       // One byte more at the start of the filler: its CR LF ends at the 256th byte.
-      {L("BUILD 41") + "z" + Padded(L("BUILD 41")).substr(18), "n", 4, "", kNoEol},
+      {L("BUILD 41") + "z" + FilledTo255(L("BUILD 41")).substr(18), "n", 4, "", kNoEol},
       {std::string(253, 'x') + "\r\nyy", "", 4, "",
        "No \"#define\": \"" + std::string(253, 'x') + "\"\r\n"},
       {L(kN200 + " 41"), "nv", 0, L(kN200 + " 42") + L(kN200 + "Next 43"),
-       "Macro \"" + kN200 + "\" set to 42 in \"ver.h\"\r\n"},
+       expected::Report(kN200, "42")},
       {L(kM243 + " 9"), "n", 0, L(kM243 + " 10") + L(kM243 + "Next 11"), ""},
       {L(kM243 + "M 9"), "n", 4, "", kNoEol},
   };
@@ -105,8 +99,7 @@ TEST_F(HeaderUpdate, Contents) {
     EXPECT_EQ(fake::os.err, updated ? "" : c.message) << label;
     EXPECT_EQ(fake::os.file.bytes, updated ? c.written : c.content) << label;
     const bool stamped = updated && !Options(c.options).keepTime;
-    EXPECT_EQ(fake::Ticks(fake::os.file.lastWrite), stamped ? kStamp : fake::Ticks(kOldTime))
-        << label;
+    EXPECT_EQ(fake::Ticks(fake::os.file.lastWrite), stamped ? kStamp : kOldTime) << label;
     EXPECT_FALSE(fake::os.file.open) << label;
   }
 }
@@ -150,76 +143,115 @@ TEST_F(HeaderUpdate, CallOrder) {
   EXPECT_EQ(Calls("CloseHandle"), std::vector<std::string>{});
 }
 
-// Runs an update that succeeds once to learn its system calls, then again
-// with each of them failing (or coming up short) in turn. Every failure but
-// the last step's leaves the file's bytes and time as they were.
-TEST_F(HeaderUpdate, EveryFailingCall) {
-  const std::map<std::string, std::string> messages = {
-      {"CreateFileA", "Cannot open file \"ver.h\" ("},
-      {"GetFileTime", "Cannot get file time ("},
-      {"ReadFile", "Cannot read from file ("},
-      {"SetFilePointer", "Cannot set file pos ("},
-      {"WriteFile(file)", "Cannot write to file ("},
-      {"SetEndOfFile", "Cannot truncate file ("},
-      {"SetFileTime", "Cannot set file time ("},
-      {"CloseHandle(file)", ""},  // not looked at: the update stands
-  };
-  const std::string denied = "0/13 - Access is denied.";
-  const std::string full = "0/28 - There is not enough space on the disk.";
-  const std::pair<std::string, const char*> scenarios[] = {
-      {L("BUILD 41"), "v"},
-      {"\t#define   BUILD   0041   \r\n", "t"},  // the new text is shorter
-      {L("BUILD 41"), "n"},                      // the new text is longer
-      {L(kN200 + " 41"), "nv"},                  // ... and longer than 256 bytes
-      {Padded(L("BUILD 41")) + std::string(600, 'y'), "n"},
-      {Padded(L(kN200 + " 41")) + std::string(345, 'y'), "n"},
-  };
-  for (const auto& [content, letters] : scenarios) {
-    const ToolOptions options = Options(letters);
-    Prepare(content);
-    ASSERT_EQ(UpdateHeader("ver.h", options), kExitUpdated) << content;
-    const std::string updated = fake::os.file.bytes, report = fake::os.out;
-    const DWORD size = static_cast<DWORD>(updated.size());
+// Each system call of an update failing, or coming up short, in turn, over
+// headers whose new text is shorter, longer, and longer than 256 bytes.
+// Every failure but the last step's leaves the file's bytes and time as
+// they were; a failure to set the time leaves the new text with the time of
+// the write; a failed close is not looked at.
+enum class After { kAsBefore, kNewTextWriteTime, kUpdated };
 
-    std::map<std::string, int> seen;
-    for (const std::string& call : std::vector(fake::os.log)) {
-      const int occurrence = ++seen[call];
-      if (!messages.contains(call)) continue;
-      // Injected error (0: short), bytes moved, exit code, error text.
-      std::vector<std::tuple<DWORD, DWORD, DWORD, std::string>> variants = {{EACCES, 0, 3, denied}};
-      if (call == "ReadFile")
-        variants.insert(variants.end(),
-                        {{0, 0, 3, "0/61 - Reached the end of the file."}, {0, 1, 4, ""}});
-      if (call == "WriteFile(file)")
-        variants.insert(variants.end(),
-                        {{EACCES, size - 1, 3, denied}, {0, 1, 3, full}, {0, size - 1, 3, full}});
-      if (call == "CloseHandle(file)") variants = {{EACCES, 0, 0, ""}};
+struct Scenario {
+  std::string content;
+  const char* options;
+  std::string updated;  // the file after an update that succeeds
+  std::uint64_t updatedTime;
+  std::string report;
+};
 
-      for (const auto& [error, bytes, code, text] : variants) {
-        Prepare(content);
-        fake::os.faults = {{call, occurrence, error, bytes}};
-        const std::string label = content.substr(0, 30) + ' ' + letters + ": " + call + " #" +
-                                  std::to_string(occurrence) + (error ? " fails" : " short") +
-                                  " after " + std::to_string(bytes);
-        EXPECT_EQ(UpdateHeader("ver.h", options), code) << label;
-        const std::string err = code == 3   ? messages.at(call) + text + ")\r\n"
-                                : code == 4 ? kNoEol
-                                            : "";
-        EXPECT_EQ(fake::os.err, err) << label;
-        EXPECT_EQ(fake::os.out, code == 0 ? report : "") << label;
+struct Failure {
+  std::string call;
+  DWORD error;  // 0: the call succeeds but moves fewer bytes
+  enum { kNothing, kOneByte, kAllButOne } moved;
+  DWORD code;
+  std::string message;  // the error text as the fake system gives it
+  After after;
+};
 
-        const bool written = code == 0 || call == "SetFileTime";
-        const std::uint64_t time = code == 0 && !options.keepTime ? kStamp
-                                   : call == "SetFileTime"        ? fake::Ticks(kWriteTime)
-                                                                  : fake::Ticks(kOldTime);
-        EXPECT_EQ(fake::os.file.bytes, written ? updated : content) << label;
-        EXPECT_EQ(fake::Ticks(fake::os.file.lastWrite), time) << label;
+const std::string kDenied = " (0/13 - Access is denied.)\r\n";
+const std::string kFull = " (0/28 - There is not enough space on the disk.)\r\n";
+const std::string kEnd = " (0/61 - Reached the end of the file.)\r\n";
 
-        // The message, if any, is out before the file is closed, once.
-        const bool opened = call != "CreateFileA";
-        EXPECT_EQ(Calls("CloseHandle").size(), opened ? 1u : 0u) << label;
-        EXPECT_TRUE(!opened || fake::os.log.back() == "CloseHandle(file)") << label;
-      }
+const Scenario kScenarios[] = {
+    {L("BUILD 41"), "v", L("BUILD 42"), kStamp, expected::Report("BUILD", "42")},
+    {"\t#define   BUILD   0041   \r\n", "t", L("BUILD 42"), kOldTime, ""},
+    {L("BUILD 41"), "n", L("BUILD 42") + L("BUILDNext 43"), kStamp, ""},
+    {L(kN200 + " 41"), "nv", L(kN200 + " 42") + L(kN200 + "Next 43"), kStamp,
+     expected::Report(kN200, "42")},
+    {FilledTo255(L("BUILD 41")) + std::string(600, 'y'), "n", L("BUILD 42") + L("BUILDNext 43"),
+     kStamp, ""},
+    {FilledTo255(L(kN200 + " 41")) + std::string(345, 'y'), "n",
+     L(kN200 + " 42") + L(kN200 + "Next 43"), kStamp, ""},
+};
+
+// clang-format off
+const Failure kFailures[] = {
+    {"CreateFileA", EACCES, Failure::kNothing, 3, "Cannot open file \"ver.h\"" + kDenied, After::kAsBefore},
+    {"GetFileTime", EACCES, Failure::kNothing, 3, "Cannot get file time" + kDenied, After::kAsBefore},
+    {"ReadFile", EACCES, Failure::kNothing, 3, "Cannot read from file" + kDenied, After::kAsBefore},
+    {"ReadFile", 0, Failure::kNothing, 3, "Cannot read from file" + kEnd, After::kAsBefore},
+    {"ReadFile", 0, Failure::kOneByte, 4, "No EOL\r\n", After::kAsBefore},
+    {"SetFilePointer", EACCES, Failure::kNothing, 3, "Cannot set file pos" + kDenied, After::kAsBefore},
+    {"WriteFile(file)", EACCES, Failure::kNothing, 3, "Cannot write to file" + kDenied, After::kAsBefore},
+    {"WriteFile(file)", EACCES, Failure::kAllButOne, 3, "Cannot write to file" + kDenied, After::kAsBefore},
+    {"WriteFile(file)", 0, Failure::kOneByte, 3, "Cannot write to file" + kFull, After::kAsBefore},
+    {"WriteFile(file)", 0, Failure::kAllButOne, 3, "Cannot write to file" + kFull, After::kAsBefore},
+    {"SetEndOfFile", EACCES, Failure::kNothing, 3, "Cannot truncate file" + kDenied, After::kAsBefore},
+    {"SetFileTime", EACCES, Failure::kNothing, 3, "Cannot set file time" + kDenied, After::kNewTextWriteTime},
+    {"CloseHandle(file)", EACCES, Failure::kNothing, 0, "", After::kUpdated},
+};
+// clang-format on
+
+class FailingCall : public HeaderUpdate,
+                    public testing::WithParamInterface<std::tuple<Scenario, Failure>> {};
+
+TEST_P(FailingCall, LeavesTheHeaderAsItSays) {
+  const auto& [scenario, failure] = GetParam();
+  const DWORD size = static_cast<DWORD>(scenario.updated.size());
+  const DWORD moved = failure.moved == Failure::kOneByte     ? 1
+                      : failure.moved == Failure::kAllButOne ? size - 1
+                                                             : 0;
+  Prepare(scenario.content);
+  fake::os.faults = {{failure.call, 1, failure.error, moved}};
+  EXPECT_EQ(UpdateHeader("ver.h", Options(scenario.options)), failure.code);
+  EXPECT_EQ(fake::os.err, failure.message);
+  EXPECT_EQ(fake::os.out, failure.after == After::kUpdated ? scenario.report : "");
+  switch (failure.after) {
+    case After::kAsBefore:
+      EXPECT_EQ(fake::os.file.bytes, scenario.content);
+      EXPECT_EQ(fake::Ticks(fake::os.file.lastWrite), kOldTime);
+      break;
+    case After::kNewTextWriteTime:
+      EXPECT_EQ(fake::os.file.bytes, scenario.updated);
+      EXPECT_EQ(fake::Ticks(fake::os.file.lastWrite), kWriteTime);
+      break;
+    case After::kUpdated:
+      EXPECT_EQ(fake::os.file.bytes, scenario.updated);
+      EXPECT_EQ(fake::Ticks(fake::os.file.lastWrite), scenario.updatedTime);
+      break;
+  }
+  // The message, if any, is out before the file is closed, once.
+  const bool opened = failure.call != "CreateFileA";
+  EXPECT_EQ(Calls("CloseHandle").size(), opened ? 1u : 0u);
+  EXPECT_TRUE(!opened || fake::os.log.back() == "CloseHandle(file)");
+}
+
+INSTANTIATE_TEST_SUITE_P(HeaderUpdate, FailingCall,
+                         testing::Combine(testing::ValuesIn(kScenarios),
+                                          testing::ValuesIn(kFailures)));
+
+// The table above covers every file call an update makes.
+TEST_F(HeaderUpdate, EveryFileCallFailsInTurn) {
+  for (const Scenario& scenario : kScenarios) {
+    Prepare(scenario.content);
+    ASSERT_EQ(UpdateHeader("ver.h", Options(scenario.options)), kExitUpdated);
+    EXPECT_EQ(fake::os.file.bytes, scenario.updated);
+    EXPECT_EQ(fake::Ticks(fake::os.file.lastWrite), scenario.updatedTime);
+    EXPECT_EQ(fake::os.out, scenario.report);
+    for (const std::string& call : fake::os.log) {
+      const bool fileCall = call != "GetSystemTime" && call.rfind("WriteFile(o", 0) != 0;
+      const bool covered = std::any_of(std::begin(kFailures), std::end(kFailures),
+                                       [&](const Failure& f) { return f.call == call; });
+      EXPECT_TRUE(!fileCall || covered) << call;
     }
   }
 }
