@@ -13,8 +13,26 @@ if(REVTICK_WINDOWS STREQUAL "ON" OR "$ENV{REVTICK_REQUIRE_WINDOWS}" STREQUAL "1"
   set(REVTICK_WINDOWS_REQUIRED ON)
 endif()
 
+# What cannot be built or run here is decided once, in this file, with the
+# packages that bring it: a configuration error when required, otherwise a
+# note and, for tests/, the skipped suite and its reason.
+#   REVTICK_WINDOWS_ENABLED   both programs are built
+#   REVTICK_WINE_SUITE        the end-to-end suite runs the 64-bit one under Wine
+#   REVTICK_WINE32_SUITE      ... and the 32-bit one under the i386 Wine
+#   REVTICK_WINDOWS_SKIPPED   "<test>|<reason>" for each suite that cannot run
+set(REVTICK_WINDOWS_SKIPPED "")
+macro(revtick_windows_unavailable what test why)
+  if(REVTICK_WINDOWS_REQUIRED)
+    message(FATAL_ERROR "${what} required, but ${why}")
+  endif()
+  message(STATUS "${what} skipped: ${why}")
+  list(APPEND REVTICK_WINDOWS_SKIPPED "${test}|${what} skipped: ${why}")
+endmacro()
+
 set(revtick_windows_triples i686-w64-mingw32 x86_64-w64-mingw32)
 set(REVTICK_WINDOWS_ENABLED OFF)
+set(REVTICK_WINE_SUITE OFF)
+set(REVTICK_WINE32_SUITE OFF)
 set(REVTICK_WINDOWS_MISSING "")  # the tools not found
 if(NOT REVTICK_WINDOWS STREQUAL "OFF")
   foreach(triple IN LISTS revtick_windows_triples)
@@ -30,14 +48,46 @@ if(NOT REVTICK_WINDOWS STREQUAL "OFF")
   endforeach()
   if(REVTICK_WINDOWS_MISSING)
     list(JOIN REVTICK_WINDOWS_MISSING ", " missing)
-    string(CONCAT why "mingw-w64 not found (${missing}): "
-                      "apt-get install g++-mingw-w64-i686 g++-mingw-w64-x86-64")
-    if(REVTICK_WINDOWS_REQUIRED)
-      message(FATAL_ERROR "Windows build required, but ${why}")
-    endif()
-    message(STATUS "Windows build skipped: ${why}")
+    revtick_windows_unavailable("Windows build" revtick_windows_suite
+      "mingw-w64 not found (${missing}): apt-get install g++-mingw-w64-i686 g++-mingw-w64-x86-64")
   else()
     set(REVTICK_WINDOWS_ENABLED ON)
+  endif()
+endif()
+
+if(REVTICK_WINDOWS_ENABLED AND REVTICK_BUILD_TESTS)
+  find_program(REVTICK_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+  find_program(REVTICK_WINE64 wine64)
+  find_program(REVTICK_WINESERVER wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
+  find_program(REVTICK_WINESERVER wineserver)
+  # The 32-bit program runs in the same prefix, through Debian's i386 Wine,
+  # whose loader runs under qemu-i386 (so that the kernel need not run
+  # 32-bit code). Bookworm's QEMU 7.2 takes about a minute to start each
+  # program, reserving address space; bookworm-backports' 10.0 takes well
+  # under a second.
+  find_program(REVTICK_WINE32 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+  find_program(REVTICK_QEMU_I386 qemu-i386)
+  set(wine32_help "as root: bash scripts/install_wine32.sh")
+  if(NOT REVTICK_WINE64 OR NOT REVTICK_WINESERVER)
+    revtick_windows_unavailable("Windows suite" revtick_windows_suite
+      "Wine not found: apt-get install wine64")
+  elseif(NOT REVTICK_WINE32 OR NOT REVTICK_QEMU_I386)
+    set(REVTICK_WINE_SUITE ON)
+    revtick_windows_unavailable("Windows i686 suite" revtick_windows_i686_suite
+      "32-bit Wine or qemu-i386 not found (${wine32_help})")
+  else()
+    set(REVTICK_WINE_SUITE ON)
+    execute_process(COMMAND ${REVTICK_QEMU_I386} --version OUTPUT_VARIABLE qemu_version)
+    string(REGEX MATCH "version ([0-9]+)\\.[0-9.]*" qemu_version "${qemu_version}")
+    if(NOT qemu_version)
+      revtick_windows_unavailable("Windows i686 suite" revtick_windows_i686_suite
+        "${REVTICK_QEMU_I386} --version gives no version (${wine32_help})")
+    elseif(CMAKE_MATCH_1 LESS 8)
+      revtick_windows_unavailable("Windows i686 suite" revtick_windows_i686_suite
+        "qemu-i386 ${qemu_version} is too slow to start Wine (${wine32_help})")
+    else()
+      set(REVTICK_WINE32_SUITE ON)
+    endif()
   endif()
 endif()
 
