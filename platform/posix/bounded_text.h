@@ -2,7 +2,7 @@
 // line or format a message: what does not fit is left out, and noted.
 #pragma once
 
-namespace posix {
+namespace posix_layer {
 
 class BoundedText {
  public:
@@ -37,4 +37,4 @@ class BoundedText {
   bool cut_ = false;
 };
 
-}  // namespace posix
+}  // namespace posix_layer

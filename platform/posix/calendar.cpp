@@ -64,7 +64,7 @@ bool IsValid(const SYSTEMTIME& time) {
 
 }  // namespace
 
-namespace posix {
+namespace posix_layer {
 
 bool FileTimeFromTimespec(const timespec& time, FILETIME& fileTime) {
   if (time.tv_nsec < 0 || time.tv_nsec >= kNanosecondsPerSecond) return false;
@@ -120,17 +120,17 @@ bool SystemTimeFromClock(const timespec* now, SYSTEMTIME& time) {
   return true;
 }
 
-}  // namespace posix
+}  // namespace posix_layer
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* time, LPFILETIME fileTime) {
   if (!IsValid(*time)) {
     // The tool does not look at the result; what it stamps must still not be a time.
-    *fileTime = posix::kNoFileTime;
+    *fileTime = posix_layer::kNoFileTime;
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   const long long seconds = DaysFromCivil(time->wYear, time->wMonth, time->wDay) * kSecondsPerDay +
                             time->wHour * 3600LL + time->wMinute * 60LL + time->wSecond;
   const timespec moment{static_cast<time_t>(seconds), time->wMilliseconds * 1'000'000L};
-  return posix::FileTimeFromTimespec(moment, *fileTime) ? TRUE : FALSE;
+  return posix_layer::FileTimeFromTimespec(moment, *fileTime) ? TRUE : FALSE;
 }

@@ -6,5 +6,5 @@
 void GetSystemTime(LPSYSTEMTIME time) {
   timespec now{};
   const bool read = clock_gettime(CLOCK_REALTIME, &now) == 0;
-  posix::SystemTimeFromClock(read ? &now : nullptr, *time);
+  posix_layer::SystemTimeFromClock(read ? &now : nullptr, *time);
 }

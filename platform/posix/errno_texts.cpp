@@ -161,7 +161,7 @@ constexpr Packed kPacked = Pack();
 
 }  // namespace
 
-namespace posix {
+namespace posix_layer {
 
 const char* ErrnoText(int code) {
   const char* text = kPacked.texts;
@@ -173,4 +173,4 @@ const char* ErrnoText(int code) {
   return nullptr;
 }
 
-}  // namespace posix
+}  // namespace posix_layer

@@ -10,13 +10,13 @@ namespace {
 DWORD lastError = 0;
 
 const char* Describe(DWORD code) {
-  if (code == posix::kNotRegularFile) return "Not a regular file";
-  return code <= 0xFFFF ? posix::ErrnoText(static_cast<int>(code)) : nullptr;
+  if (code == posix_layer::kNotRegularFile) return "Not a regular file";
+  return code <= 0xFFFF ? posix_layer::ErrnoText(static_cast<int>(code)) : nullptr;
 }
 
 }  // namespace
 
-namespace posix {
+namespace posix_layer {
 
 BOOL Fail(DWORD code) {
   lastError = code;
@@ -25,7 +25,7 @@ BOOL Fail(DWORD code) {
 
 BOOL FailWithErrno() { return Fail(static_cast<DWORD>(errno)); }
 
-}  // namespace posix
+}  // namespace posix_layer
 
 DWORD GetLastError() { return lastError; }
 
@@ -34,12 +34,12 @@ void SetLastError(DWORD code) { lastError = code; }
 DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD code, DWORD, LPSTR buffer, DWORD size,
                      va_list_t*) {
   if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr) {
-    return posix::Fail(ERROR_INVALID_PARAMETER);
+    return posix_layer::Fail(ERROR_INVALID_PARAMETER);
   }
   const char* text = Describe(code);
-  if (text == nullptr) return posix::Fail(ENOMSG);
+  if (text == nullptr) return posix_layer::Fail(ENOMSG);
   const DWORD length = static_cast<DWORD>(strlen(text));
-  if (length >= size) return posix::Fail(ERANGE);
+  if (length >= size) return posix_layer::Fail(ERANGE);
   memcpy(buffer, text, length + 1);
   return length;
 }

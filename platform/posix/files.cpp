@@ -25,7 +25,8 @@ int OpenFlags(DWORD access) {
 }
 
 BOOL RefuseIrregular(const struct stat& status) {
-  return posix::Fail(S_ISDIR(status.st_mode) ? static_cast<DWORD>(EISDIR) : posix::kNotRegularFile);
+  return posix_layer::Fail(S_ISDIR(status.st_mode) ? static_cast<DWORD>(EISDIR)
+                                                   : posix_layer::kNotRegularFile);
 }
 
 // A file must never land on descriptors 0 to 2: with one of them closed,
@@ -45,7 +46,7 @@ int MoveAboveStandard(int fd) {
 int OpenRegular(LPCSTR name, DWORD access) {
   struct stat before {};
   if (stat(name, &before) != 0) {
-    posix::FailWithErrno();
+    posix_layer::FailWithErrno();
     return -1;
   }
   if (!S_ISREG(before.st_mode)) {
@@ -54,13 +55,13 @@ int OpenRegular(LPCSTR name, DWORD access) {
   }
   int fd = open(name, OpenFlags(access) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
-    posix::FailWithErrno();
+    posix_layer::FailWithErrno();
     return -1;
   }
   // The path may have been swapped between the look and the open.
   struct stat opened {};
   if (fstat(fd, &opened) != 0) {
-    posix::FailWithErrno();
+    posix_layer::FailWithErrno();
     close(fd);
     return -1;
   }
@@ -71,11 +72,11 @@ int OpenRegular(LPCSTR name, DWORD access) {
   }
   fd = MoveAboveStandard(fd);
   if (fd < 0) {
-    posix::FailWithErrno();
+    posix_layer::FailWithErrno();
     return -1;
   }
   if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    posix::FailWithErrno();
+    posix_layer::FailWithErrno();
     close(fd);
     return -1;
   }
@@ -87,9 +88,9 @@ int OpenRegular(LPCSTR name, DWORD access) {
 bool LockExclusively(int fd) {
   if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
   if (errno == EWOULDBLOCK) {
-    posix::Fail(ERROR_SHARING_VIOLATION);
+    posix_layer::Fail(ERROR_SHARING_VIOLATION);
   } else {
-    posix::FailWithErrno();
+    posix_layer::FailWithErrno();
   }
   return false;
 }
@@ -98,13 +99,13 @@ bool LockExclusively(int fd) {
 // interrupted by a signal is repeated, and one that moves nothing ends it.
 template <typename Move>
 BOOL Transfer(HANDLE handle, DWORD size, LPDWORD moved, Move move) {
-  const int fd = posix::FdFromHandle(handle);
+  const int fd = posix_layer::FdFromHandle(handle);
   DWORD total = 0;
   BOOL ok = TRUE;
   while (total < size) {
     const ssize_t count = move(fd, total, size - total);
     if (count < 0 && errno == EINTR) continue;
-    if (count < 0) ok = posix::FailWithErrno();
+    if (count < 0) ok = posix_layer::FailWithErrno();
     if (count <= 0) break;
     total += static_cast<DWORD>(count);
   }
@@ -119,7 +120,7 @@ BOOL Transfer(HANDLE handle, DWORD size, LPDWORD moved, Move move) {
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
                    DWORD disposition, DWORD, HANDLE) {
   if (disposition != OPEN_EXISTING || name == nullptr) {
-    posix::Fail(ERROR_INVALID_PARAMETER);
+    posix_layer::Fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
   const int fd = OpenRegular(name, access);
@@ -128,19 +129,21 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
     close(fd);
     return INVALID_HANDLE_VALUE;
   }
-  return posix::HandleFromFd(fd);
+  return posix_layer::HandleFromFd(fd);
 }
 
 // The last-write time alone: the tool asks for no other, and there is no
 // creation time to be had here.
+// cppcheck-suppress constParameter ; the signature is the Win32 one
 BOOL GetFileTime(HANDLE handle, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
   if (creation != nullptr || lastAccess != nullptr || lastWrite == nullptr) {
-    return posix::Fail(ERROR_INVALID_PARAMETER);
+    return posix_layer::Fail(ERROR_INVALID_PARAMETER);
   }
-  const int fd = posix::FdFromHandle(handle);
+  const int fd = posix_layer::FdFromHandle(handle);
   struct stat status {};
-  if (fstat(fd, &status) != 0) return posix::FailWithErrno();
-  if (!posix::FileTimeFromTimespec(status.st_mtim, *lastWrite)) return posix::Fail(EOVERFLOW);
+  if (fstat(fd, &status) != 0) return posix_layer::FailWithErrno();
+  if (!posix_layer::FileTimeFromTimespec(status.st_mtim, *lastWrite))
+    return posix_layer::Fail(EOVERFLOW);
   lastWriteRead = {fd, status.st_mtim};
   return TRUE;
 }
@@ -152,19 +155,19 @@ BOOL GetFileTime(HANDLE handle, LPFILETIME creation, LPFILETIME lastAccess, LPFI
 BOOL SetFileTime(HANDLE handle, const FILETIME* creation, const FILETIME* lastAccess,
                  const FILETIME* lastWrite) {
   if (creation != nullptr || lastAccess != nullptr || lastWrite == nullptr) {
-    return posix::Fail(ERROR_INVALID_PARAMETER);
+    return posix_layer::Fail(ERROR_INVALID_PARAMETER);
   }
-  const int fd = posix::FdFromHandle(handle);
+  const int fd = posix_layer::FdFromHandle(handle);
   timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
-  if (!posix::TimespecFromFileTime(*lastWrite, times[1])) {
-    return posix::Fail(ERROR_INVALID_PARAMETER);
+  if (!posix_layer::TimespecFromFileTime(*lastWrite, times[1])) {
+    return posix_layer::Fail(ERROR_INVALID_PARAMETER);
   }
   FILETIME read{};
-  if (fd == lastWriteRead.fd && posix::FileTimeFromTimespec(lastWriteRead.time, read) &&
+  if (fd == lastWriteRead.fd && posix_layer::FileTimeFromTimespec(lastWriteRead.time, read) &&
       FileTimeTicks(read) == FileTimeTicks(*lastWrite)) {
     times[1] = lastWriteRead.time;
   }
-  if (futimens(fd, times) != 0) return posix::FailWithErrno();
+  if (futimens(fd, times) != 0) return posix_layer::FailWithErrno();
   return TRUE;
 }
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
@@ -183,30 +186,31 @@ BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LP
 
 // A move to a position from the start of the file, below 2 GiB: the tool
 // moves only to the start.
+// cppcheck-suppress constParameter ; the signature is the Win32 one
 DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
   if (distanceHigh != nullptr || method != FILE_BEGIN || distance < 0) {
-    posix::Fail(ERROR_INVALID_PARAMETER);
+    posix_layer::Fail(ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
   }
-  const off_t position = lseek(posix::FdFromHandle(handle), distance, SEEK_SET);
+  const off_t position = lseek(posix_layer::FdFromHandle(handle), distance, SEEK_SET);
   if (position < 0) {
-    posix::FailWithErrno();
+    posix_layer::FailWithErrno();
     return INVALID_SET_FILE_POINTER;
   }
   return static_cast<DWORD>(position);
 }
 
 BOOL SetEndOfFile(HANDLE handle) {
-  const int fd = posix::FdFromHandle(handle);
+  const int fd = posix_layer::FdFromHandle(handle);
   const off_t position = lseek(fd, 0, SEEK_CUR);
-  if (position < 0 || ftruncate(fd, position) != 0) return posix::FailWithErrno();
+  if (position < 0 || ftruncate(fd, position) != 0) return posix_layer::FailWithErrno();
   return TRUE;
 }
 
 BOOL CloseHandle(HANDLE handle) {
-  const int fd = posix::FdFromHandle(handle);
-  if (fd < 0) return posix::Fail(EBADF);
+  const int fd = posix_layer::FdFromHandle(handle);
+  if (fd < 0) return posix_layer::Fail(EBADF);
   if (fd == lastWriteRead.fd) lastWriteRead = LastWriteRead{};
-  if (close(fd) != 0) return posix::FailWithErrno();
+  if (close(fd) != 0) return posix_layer::FailWithErrno();
   return TRUE;
 }

@@ -13,7 +13,7 @@ static_assert(sizeof(time_t) == 8,
               "time_t must have 64 bits: compile with -D_TIME_BITS=64 -D_FILE_OFFSET_BITS=64");
 static_assert(sizeof(off_t) == 8, "off_t must have 64 bits: compile with -D_FILE_OFFSET_BITS=64");
 
-namespace posix {
+namespace posix_layer {
 
 // A handle is a descriptor plus one, so that null is never a descriptor.
 inline HANDLE HandleFromFd(int fd) {
@@ -49,4 +49,4 @@ inline constexpr FILETIME kNoFileTime = {0xFFFFFFFF, 0xFFFFFFFF};
 // last error; the result says which.
 bool SystemTimeFromClock(const timespec* now, SYSTEMTIME& time);
 
-}  // namespace posix
+}  // namespace posix_layer

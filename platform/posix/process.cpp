@@ -30,7 +30,7 @@ bool HoldsBlankOrQuote(const char* text) {
 
 // The program name comes first, quoted when it holds a blank; it cannot
 // hold a double quote on Windows, so any are dropped.
-void PutProgramName(posix::BoundedText& line, const char* name) {
+void PutProgramName(posix_layer::BoundedText& line, const char* name) {
   const bool quoted = HoldsBlank(name);
   if (quoted) line.Put('"');
   for (; *name != '\0'; ++name) {
@@ -41,7 +41,7 @@ void PutProgramName(posix::BoundedText& line, const char* name) {
 
 // An argument the grammar would split or read as quoting goes in double
 // quotes, with each double quote doubled, so that it comes back unchanged.
-void PutArgument(posix::BoundedText& line, const char* argument) {
+void PutArgument(posix_layer::BoundedText& line, const char* argument) {
   const bool quoted = *argument == '\0' || HoldsBlankOrQuote(argument);
   if (!quoted) {
     line.Put(argument);
@@ -58,7 +58,7 @@ void PutArgument(posix::BoundedText& line, const char* argument) {
 // Rebuilds the one command-line text a Windows program is given; false when
 // the arguments do not fit in it.
 bool BuildCommandLine(int argc, char** argv) {
-  posix::BoundedText line(commandLine, kCommandLineSize);
+  posix_layer::BoundedText line(commandLine, kCommandLineSize);
   PutProgramName(line, argc > 0 ? argv[0] : "");
   for (int i = 1; i < argc; ++i) {
     line.Put(' ');

@@ -23,17 +23,17 @@ HANDLE GetStdHandle(DWORD which) {
   if (which == STD_OUTPUT_HANDLE) fd = STDOUT_FILENO;
   if (which == STD_ERROR_HANDLE) fd = STDERR_FILENO;
   if (fd < 0) {
-    posix::Fail(ERROR_INVALID_PARAMETER);
+    posix_layer::Fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  return IsOpen(fd) ? posix::HandleFromFd(fd) : nullptr;
+  return IsOpen(fd) ? posix_layer::HandleFromFd(fd) : nullptr;
 }
 
 // Reports a current member of the NT family, in the extended record the
 // tool asks with; any other record size fails.
 BOOL GetVersionExA(LPOSVERSIONINFOA info) {
   if (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXA)) {
-    return posix::Fail(ERROR_INVALID_PARAMETER);
+    return posix_layer::Fail(ERROR_INVALID_PARAMETER);
   }
   auto* extended = reinterpret_cast<OSVERSIONINFOEXA*>(info);
   *extended = OSVERSIONINFOEXA{};

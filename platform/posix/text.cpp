@@ -6,7 +6,7 @@ namespace {
 // wsprintfA never writes more than this, terminator included.
 constexpr int kWsprintfLimit = 1024;
 
-void PutDecimal(posix::BoundedText& out, unsigned value) {
+void PutDecimal(posix_layer::BoundedText& out, unsigned value) {
   char digits[10];
   int count = 0;
   do {
@@ -37,7 +37,7 @@ LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int capacity) {
 // a percent sign stands for itself.
 int wvnsprintfA(LPSTR dest, int capacity, LPCSTR format, va_list_t arguments) {
   if (dest == nullptr || capacity <= 0) return -1;
-  posix::BoundedText out(dest, capacity);
+  posix_layer::BoundedText out(dest, capacity);
   for (; *format != '\0'; ++format) {
     if (*format != '%' || format[1] == '\0') {
       out.Put(*format);

@@ -47,10 +47,10 @@ TEST(FileTimeConversion, BothWaysAtTheEdges) {
   for (const Moment& m : kMoments) {
     SCOPED_TRACE(m.name);
     FILETIME fileTime{};
-    ASSERT_TRUE(posix::FileTimeFromTimespec(m.time, fileTime));
+    ASSERT_TRUE(posix_layer::FileTimeFromTimespec(m.time, fileTime));
     EXPECT_EQ(FileTimeTicks(fileTime), m.units);
     timespec back{};
-    ASSERT_TRUE(posix::TimespecFromFileTime(FileTimeFromTicks(m.units), back));
+    ASSERT_TRUE(posix_layer::TimespecFromFileTime(FileTimeFromTicks(m.units), back));
     EXPECT_EQ(back.tv_sec, m.time.tv_sec);
     EXPECT_EQ(back.tv_nsec, m.time.tv_nsec);
   }
@@ -58,7 +58,7 @@ TEST(FileTimeConversion, BothWaysAtTheEdges) {
 
 TEST(FileTimeConversion, NanosecondsBelowAUnitAreCut) {
   FILETIME fileTime{};
-  ASSERT_TRUE(posix::FileTimeFromTimespec({0, 199}, fileTime));
+  ASSERT_TRUE(posix_layer::FileTimeFromTimespec({0, 199}, fileTime));
   EXPECT_EQ(FileTimeTicks(fileTime), 116444736000000001u);
 }
 
@@ -78,13 +78,13 @@ TEST(FileTimeConversion, TimesOutsideFileTimeAreRefused) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FILETIME fileTime = FileTimeFromTicks(12345);
-    EXPECT_FALSE(posix::FileTimeFromTimespec(c.time, fileTime));
+    EXPECT_FALSE(posix_layer::FileTimeFromTimespec(c.time, fileTime));
     EXPECT_EQ(FileTimeTicks(fileTime), 12345u) << "left alone";
   }
-  const std::uint64_t noTime = FileTimeTicks(posix::kNoFileTime);
+  const std::uint64_t noTime = FileTimeTicks(posix_layer::kNoFileTime);
   for (const std::uint64_t units : {std::uint64_t{1} << 63, noTime, noTime - kTwoSeconds}) {
     timespec time{7, 7};
-    EXPECT_FALSE(posix::TimespecFromFileTime(FileTimeFromTicks(units), time)) << units;
+    EXPECT_FALSE(posix_layer::TimespecFromFileTime(FileTimeFromTicks(units), time)) << units;
     EXPECT_EQ(time.tv_sec, 7);
   }
 }
@@ -123,12 +123,12 @@ TEST(ClockReading, GivesTheDateAndConvertsToTheSameFileTime) {
   for (const Reading& r : kReadings) {
     SCOPED_TRACE(r.name);
     SYSTEMTIME time{};
-    ASSERT_TRUE(posix::SystemTimeFromClock(&r.now, time));
+    ASSERT_TRUE(posix_layer::SystemTimeFromClock(&r.now, time));
     ExpectSameRecord(time, r.expected);
     // Through SYSTEMTIME the time keeps whole milliseconds.
     FILETIME direct{}, converted{};
-    ASSERT_TRUE(
-        posix::FileTimeFromTimespec({r.now.tv_sec, r.now.tv_nsec / 1'000'000 * 1'000'000}, direct));
+    ASSERT_TRUE(posix_layer::FileTimeFromTimespec(
+        {r.now.tv_sec, r.now.tv_nsec / 1'000'000 * 1'000'000}, direct));
     EXPECT_EQ(SystemTimeToFileTime(&time, &converted), TRUE);
     EXPECT_EQ(FileTimeTicks(converted), FileTimeTicks(direct));
   }
@@ -156,15 +156,15 @@ TEST(ClockReading, FailureGivesNoTime) {
     errno = EIO;  // as a failed clock_gettime leaves it
     SYSTEMTIME time;
     std::memset(&time, 0x55, sizeof time);
-    EXPECT_FALSE(posix::SystemTimeFromClock(c.clockFailed ? nullptr : &c.now, time));
+    EXPECT_FALSE(posix_layer::SystemTimeFromClock(c.clockFailed ? nullptr : &c.now, time));
     EXPECT_EQ(GetLastError(), c.error);
     ExpectSameRecord(time, SYSTEMTIME{});
     FILETIME fileTime = FileTimeFromTicks(116444736000000000);
     EXPECT_EQ(SystemTimeToFileTime(&time, &fileTime), FALSE);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(FileTimeTicks(fileTime), FileTimeTicks(posix::kNoFileTime));
+    EXPECT_EQ(FileTimeTicks(fileTime), FileTimeTicks(posix_layer::kNoFileTime));
     timespec stamp{};
-    EXPECT_FALSE(posix::TimespecFromFileTime(
+    EXPECT_FALSE(posix_layer::TimespecFromFileTime(
         FileTimeFromTicks(FileTimeTicks(fileTime) - kTwoSeconds), stamp));
   }
 }
@@ -200,7 +200,7 @@ TEST(SystemTimeToFileTime, RefusesDatesThatDoNotExist) {
     FILETIME fileTime{};
     EXPECT_EQ(SystemTimeToFileTime(&time, &fileTime), c.accepted ? TRUE : FALSE);
     if (!c.accepted) {
-      EXPECT_EQ(FileTimeTicks(fileTime), FileTimeTicks(posix::kNoFileTime));
+      EXPECT_EQ(FileTimeTicks(fileTime), FileTimeTicks(posix_layer::kNoFileTime));
     }
   }
   SYSTEMTIME april = {2023, 4, 0, 31, 0, 0, 0, 0};
@@ -281,7 +281,7 @@ TEST_F(RealFile, FailedClockStampsNothing) {
   SYSTEMTIME now{};
   FILETIME time{};
   errno = EINVAL;
-  posix::SystemTimeFromClock(nullptr, now);
+  posix_layer::SystemTimeFromClock(nullptr, now);
   SystemTimeToFileTime(&now, &time);
   const FILETIME stamp = FileTimeFromTicks(FileTimeTicks(time) - kTwoSeconds);
   SetLastError(0);
@@ -300,8 +300,8 @@ TEST(RealClock, ReadsTheCurrentTimeInMilliseconds) {
   clock_gettime(CLOCK_REALTIME, &after);
   ASSERT_EQ(SystemTimeToFileTime(&now, &time), TRUE);
   before.tv_nsec = before.tv_nsec / 1'000'000 * 1'000'000;
-  ASSERT_TRUE(posix::FileTimeFromTimespec(before, first));
-  ASSERT_TRUE(posix::FileTimeFromTimespec(after, last));
+  ASSERT_TRUE(posix_layer::FileTimeFromTimespec(before, first));
+  ASSERT_TRUE(posix_layer::FileTimeFromTimespec(after, last));
   EXPECT_GE(FileTimeTicks(time), FileTimeTicks(first));
   EXPECT_LE(FileTimeTicks(time), FileTimeTicks(last));
   EXPECT_EQ(FileTimeTicks(time) % 10'000, 0u) << "whole milliseconds";

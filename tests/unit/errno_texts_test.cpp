@@ -54,14 +54,14 @@ const Named kPosixErrors[] = {
 
 TEST(ErrnoTexts, EveryPosixErrorHasOne) {
   for (const Named& error : kPosixErrors) {
-    const char* text = posix::ErrnoText(error.code);
+    const char* text = posix_layer::ErrnoText(error.code);
     ASSERT_NE(text, nullptr) << error.name;
     EXPECT_GT(std::strlen(text), 5u) << error.name;
     EXPECT_NE(text[std::strlen(text) - 1], ' ') << error.name;
   }
-  EXPECT_STREQ(posix::ErrnoText(0), "Success");
-  EXPECT_STREQ(posix::ErrnoText(EBUSY), "Device or resource busy");
-  EXPECT_STREQ(posix::ErrnoText(ENOTSUP), posix::ErrnoText(EOPNOTSUPP));
+  EXPECT_STREQ(posix_layer::ErrnoText(0), "Success");
+  EXPECT_STREQ(posix_layer::ErrnoText(EBUSY), "Device or resource busy");
+  EXPECT_STREQ(posix_layer::ErrnoText(ENOTSUP), posix_layer::ErrnoText(EOPNOTSUPP));
 }
 
 // Every value the table knows, looked up the way glibc itself words it.
@@ -71,7 +71,7 @@ TEST(ErrnoTexts, SameAsTheGnuCLibrary) {
 #else
   int known = 0;
   for (int code = -10; code < 4096; ++code) {
-    const char* text = posix::ErrnoText(code);
+    const char* text = posix_layer::ErrnoText(code);
     if (text == nullptr) continue;
     ++known;
     EXPECT_EQ(std::string(text), std::strerror(code)) << "errno " << code;
@@ -82,12 +82,12 @@ TEST(ErrnoTexts, SameAsTheGnuCLibrary) {
 
 TEST(ErrnoTexts, NoneForValuesWithoutOne) {
   for (const int code : {-1, 12345, 0x10000}) {
-    EXPECT_EQ(posix::ErrnoText(code), nullptr) << code;
+    EXPECT_EQ(posix_layer::ErrnoText(code), nullptr) << code;
   }
 #ifdef __linux__
   // Linux numbers these, but no call the tool makes gives them.
   for (const int code : {41, ECHRNG, EADV}) {
-    EXPECT_EQ(posix::ErrnoText(code), nullptr) << code;
+    EXPECT_EQ(posix_layer::ErrnoText(code), nullptr) << code;
   }
 #endif
 }
