@@ -10,7 +10,7 @@ build=$1 source=$2 scratch=$3
 rm -rf "$scratch" && mkdir -p "$scratch"
 "${CMAKE:-cmake}" --install "$build" --prefix "$scratch/prefix" >/dev/null
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.sh"
 
 # The number in the header, and what the program compiled from it prints.
 check() {  # check DIR PROGRAM EXPECTED WHAT
@@ -59,10 +59,7 @@ for n in 1 2; do
 done
 
 # The README shows the Makefile that was just tested, verbatim.
-awk '/^<!-- examples\/consumer\/Makefile -->$/ { on = 1; next }
-     on && /^```make$/ { copy = 1; next }
-     copy && /^```$/ { exit }
-     copy { print }' "$source/README.md" >"$scratch/readme.mk"
+readme_block "$source/README.md" examples/consumer/Makefile make >"$scratch/readme.mk"
 cmp -s "$scratch/readme.mk" "$source/examples/consumer/Makefile" ||
   fail "the README's Makefile differs from examples/consumer/Makefile"
 echo "ok: the README's Makefile is the tested one"

@@ -5,11 +5,10 @@
 set -eu
 build=$1 scratch=$2 architecture=$3
 rm -rf "$scratch" && mkdir -p "$scratch"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.sh"
 
-"${CPACK:-cpack}" -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" >/dev/null
-set -- "$scratch"/revtick_*.deb
-[ $# = 1 ] && [ -f "$1" ] || fail "no package made"
+deb=$(make_deb "$build" "$scratch")
+set -- "$deb"
 case $(basename "$1") in
   *_"$architecture".deb) echo "ok: $(basename "$1")" ;;
   *) fail "$(basename "$1") is not named for $architecture" ;;

@@ -7,12 +7,9 @@
 set -eu
 build=$1 scratch=$2 source=$3
 rm -rf "$scratch" && mkdir -p "$scratch"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.sh"
 
-"${CPACK:-cpack}" -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" >/dev/null
-set -- "$scratch"/revtick_*.deb
-[ $# = 1 ] && [ -f "$1" ] || fail "no package made"
-deb=$1
+deb=$(make_deb "$build" "$scratch")
 dpkg-deb -f "$deb" Package Version Depends Maintainer
 dpkg -x "$deb" "$scratch/root"
 program=$scratch/root/usr/bin/revtick

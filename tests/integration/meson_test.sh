@@ -8,7 +8,7 @@
 #   meson_test.sh BUILD_DIR SOURCE_DIR SCRATCH
 set -eu
 build=$1 source=$2 scratch=$3
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.sh"
 meson=${MESON:-meson}
 command -v "$meson" >/dev/null || { echo "Meson example skipped: meson not found (apt-get install meson)"; exit 77; }
 
@@ -46,10 +46,7 @@ grep -q 'Invalid number: "x"' "$scratch/build.log" || fail "the tool's message i
 echo "ok: a bad header fails the meson build with the tool's message"
 
 # The README shows the meson.build that was just tested, verbatim.
-awk '/^<!-- examples\/meson\/meson.build -->$/ { on = 1; next }
-     on && /^```meson$/ { copy = 1; next }
-     copy && /^```$/ { exit }
-     copy { print }' "$source/README.md" >"$scratch/readme.meson"
+readme_block "$source/README.md" examples/meson/meson.build meson >"$scratch/readme.meson"
 cmp -s "$scratch/readme.meson" "$source/examples/meson/meson.build" ||
   fail "the README's meson.build differs from examples/meson/meson.build"
 echo "ok: the README's meson.build is the tested one"

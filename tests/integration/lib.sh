@@ -1,0 +1,22 @@
+# Helpers the integration tests share; sourced, not run.
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# readme_block README MARKER LANGUAGE: the code block that follows the
+# comment <!-- MARKER --> in the README, as the README shows it.
+readme_block() {
+  awk -v marker="<!-- $2 -->" -v fence="\`\`\`$3" '
+    $0 == marker { on = 1; next }
+    on && $0 == fence { copy = 1; next }
+    copy && /^```$/ { exit }
+    copy { print }' "$1"
+}
+
+# make_deb BUILD_DIR SCRATCH: makes the Debian package of a build folder in
+# SCRATCH and prints its path; fails unless exactly one is made.
+make_deb() {
+  "${CPACK:-cpack}" -G DEB --config "$1/CPackConfig.cmake" -B "$2" >/dev/null
+  set -- "$2"/revtick_*.deb
+  [ $# = 1 ] && [ -f "$1" ] || fail "no package made"
+  echo "$1"
+}
