@@ -230,11 +230,6 @@ por_size=$(stat -c %s por.stripped)
 verdict "por <= 10000" "revtick (portable) ≤ 10,000 instructions: $por" "over by $((por - 10000))"
 verdict "por_size <= 65536" "revtick (portable) ≤ 64 KiB stripped: $por_size bytes" \
   "over by $((por_size - 65536))"
-por=${instr[revtick (portable)]}
-por_size=$(stat -c %s por.stripped)
-verdict "por <= 10000" "revtick (portable) ≤ 10,000 instructions: $por" "over by $((por - 10000))"
-verdict "por_size <= 65536" "revtick (portable) ≤ 64 KiB stripped: $por_size bytes" \
-  "over by $((por_size - 65536))"
 verdict "sta < true_i" "revtick (static) < /bin/true: $sta vs $true_i ($(ratio "$sta" "$true_i")×)" \
   "over by $((sta - true_i + 1))"
 for entry in "${alternatives[@]}"; do
