@@ -19,6 +19,7 @@ endif()
 #   REVTICK_WINDOWS_ENABLED   both programs are built
 #   REVTICK_WINE_SUITE        the end-to-end suite runs the 64-bit one under Wine
 #   REVTICK_WINE32_SUITE      ... and the 32-bit one under the i386 Wine
+#   REVTICK_STRACE            strace, for the check of the 32-bit setup
 #   REVTICK_WINDOWS_SKIPPED   "<test>|<reason>" for each suite that cannot run
 set(REVTICK_WINDOWS_SKIPPED "")
 macro(revtick_windows_unavailable what test why)
@@ -67,6 +68,16 @@ if(REVTICK_WINDOWS_ENABLED AND REVTICK_BUILD_TESTS)
   # under a second.
   find_program(REVTICK_WINE32 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
   find_program(REVTICK_QEMU_I386 qemu-i386)
+  # The 32-bit half of the prefix is set up from the i386 Wine's own Windows
+  # programs, named by full path: the folder the package installed them in.
+  if(NOT REVTICK_WINE32_PROGRAMS)
+    execute_process(COMMAND dpkg-query -L libwine:i386
+      OUTPUT_VARIABLE wine32_files ERROR_QUIET RESULT_VARIABLE dpkg_failed)
+    if(NOT dpkg_failed AND wine32_files MATCHES "(^|\n)([^\n]*/i386-windows)/rundll32\.exe(\n|$)")
+      set(REVTICK_WINE32_PROGRAMS ${CMAKE_MATCH_2} CACHE PATH
+        "The i386 Wine's folder of Windows programs (i386-windows)")
+    endif()
+  endif()
   set(wine32_help "as root: bash scripts/install_wine32.sh")
   if(NOT REVTICK_WINE64 OR NOT REVTICK_WINESERVER)
     revtick_windows_unavailable("Windows suite" revtick_windows_suite
@@ -75,6 +86,11 @@ if(REVTICK_WINDOWS_ENABLED AND REVTICK_BUILD_TESTS)
     set(REVTICK_WINE_SUITE ON)
     revtick_windows_unavailable("Windows i686 suite" revtick_windows_i686_suite
       "32-bit Wine or qemu-i386 not found (${wine32_help})")
+  elseif(NOT EXISTS "${REVTICK_WINE32_PROGRAMS}/rundll32.exe")
+    set(REVTICK_WINE_SUITE ON)
+    revtick_windows_unavailable("Windows i686 suite" revtick_windows_i686_suite
+      "the i386 Wine's i386-windows/rundll32.exe not found in the files of libwine:i386 \
+(${wine32_help}, or name its folder with -DREVTICK_WINE32_PROGRAMS=)")
   else()
     set(REVTICK_WINE_SUITE ON)
     execute_process(COMMAND ${REVTICK_QEMU_I386} --version OUTPUT_VARIABLE qemu_version)
@@ -87,6 +103,13 @@ if(REVTICK_WINDOWS_ENABLED AND REVTICK_BUILD_TESTS)
         "qemu-i386 ${qemu_version} is too slow to start Wine (${wine32_help})")
     else()
       set(REVTICK_WINE32_SUITE ON)
+      # The check that sets the 32-bit half up as on a kernel that refuses
+      # 32-bit programs: strace refuses their execs.
+      find_program(REVTICK_STRACE strace)
+      if(NOT REVTICK_STRACE)
+        revtick_windows_unavailable("Windows i686 setup check" revtick_wine32_setup_without_kernel
+          "strace not found: apt-get install strace")
+      endif()
     endif()
   endif()
 endif()

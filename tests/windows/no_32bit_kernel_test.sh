@@ -1,0 +1,39 @@
+#!/bin/sh
+# The Wine session's setup on a kernel that refuses 32-bit programs, made
+# from any kernel: strace fails every exec of the i386 Wine's loader, its
+# server and the i386 dynamic loader with "Exec format error", as such a
+# kernel does. In a new prefix, start must still set up the 32-bit half and
+# run a 32-bit program, and something must have tried such an exec (or the
+# check proves nothing).
+#   no_32bit_kernel_test.sh SESSION_SCRIPT SCRATCH WINE64 WINESERVER QEMU_I386 WINE32 WINE32_PROGRAMS
+set -eu
+. "$(dirname "$0")/../integration/lib.sh"
+session=$1 scratch=$2
+shift 2
+wine64=$1 wineserver=$2
+shift 2
+strace=${STRACE:-strace}
+
+rm -rf "$scratch"
+mkdir -p "$scratch"
+prefix=$scratch/prefix
+# What such a kernel cannot start: the 32-bit loader, the 32-bit server
+# beside it and the i386 dynamic loader (what `wine` asks the kernel for).
+wine32=$2
+denied="-P $wine32 -P /lib/ld-linux.so.2"
+[ ! -f "$(dirname "$wine32")/wineserver32" ] || denied="$denied -P $(dirname "$wine32")/wineserver32"
+# The server and the services that start leaves behind are traced too:
+# stop ends them inside the trace, so that strace returns.
+status=0
+# shellcheck disable=SC2086
+"$strace" -f --seccomp-bpf -qq -e signal=none -o "$scratch/execs.log" \
+  -e trace=execve -e inject=execve:error=ENOEXEC $denied \
+  sh -c 'sh "$0" "$1" "$2" "$3" start "$4" "$5" "$6" >"$7" 2>&1
+         status=$?; sh "$0" "$1" "$2" "$3" stop; exit $status' \
+  "$session" "$wine64" "$wineserver" "$prefix" "$@" "$scratch/start.txt" 2>"$scratch/strace.txt" ||
+  status=$?
+[ "$status" -eq 0 ] || fail "start failed without the kernel's 32-bit support: $(cat "$scratch/start.txt")"
+grep -q 'ENOEXEC.*(INJECTED)' "$scratch/execs.log" ||
+  fail "no 32-bit exec was refused: the check did not stand in for such a kernel"
+[ -f "$prefix/drive_c/windows/syswow64/cmd.exe" ] || fail "the prefix has no 32-bit cmd.exe"
+echo "ok: the 32-bit half set up with $(grep -c INJECTED "$scratch/execs.log") 32-bit exec(s) refused"
