@@ -1,3 +1,5 @@
+// The text of an error code as the tool's messages show it: "0/2 - The system
+// cannot find the file specified.", or "u0/1 - ..." for an application's own code.
 #include "runtime/runtime.h"
 
 namespace {
