@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <utility>
 
 #include "platform/file_time.h"
 #include "platform/posix/posix_platform.h"
@@ -132,62 +131,41 @@ TEST_F(RealFile, OnlyWhatTheToolCallsIsProvided) {
   FILETIME time{};
   ASSERT_EQ(GetFileTime(handle_, nullptr, nullptr, &time), TRUE);
   time = FileTimeFromTicks(FileTimeTicks(time) + 10'000'000);  // a second later
-  using Call = bool (*)(HANDLE file, FILETIME * time);         // true when refused
-  const std::pair<const char*, Call> uses[] = {
-      {"GetFileTime creation",
-       [](HANDLE f, FILETIME* t) { return GetFileTime(f, t, nullptr, t) == FALSE; }},
-      {"GetFileTime access",
-       [](HANDLE f, FILETIME* t) { return GetFileTime(f, nullptr, t, t) == FALSE; }},
-      {"GetFileTime nothing",
-       [](HANDLE f, FILETIME*) { return GetFileTime(f, nullptr, nullptr, nullptr) == FALSE; }},
-      {"SetFileTime creation",
-       [](HANDLE f, FILETIME* t) { return SetFileTime(f, t, nullptr, t) == FALSE; }},
-      {"SetFileTime access",
-       [](HANDLE f, FILETIME* t) { return SetFileTime(f, nullptr, t, t) == FALSE; }},
-      {"SetFileTime nothing",
-       [](HANDLE f, FILETIME*) { return SetFileTime(f, nullptr, nullptr, nullptr) == FALSE; }},
-      {"SetFilePointer high half",
-       [](HANDLE f, FILETIME*) {
-         LONG high = 0;
-         return SetFilePointer(f, 0, &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER;
-       }},
-      {"SetFilePointer from here",
-       [](HANDLE f, FILETIME*) {
-         return SetFilePointer(f, 0, nullptr, 1) == INVALID_SET_FILE_POINTER;
-       }},
-      {"SetFilePointer from the end",
-       [](HANDLE f, FILETIME*) {
-         return SetFilePointer(f, 0, nullptr, 2) == INVALID_SET_FILE_POINTER;
-       }},
-      {"SetFilePointer backwards",
-       [](HANDLE f, FILETIME*) {
-         return SetFilePointer(f, -1, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER;
-       }},
-      {"GetStdHandle input",
-       [](HANDLE, FILETIME*) {
-         return GetStdHandle(static_cast<DWORD>(-10)) == INVALID_HANDLE_VALUE;
-       }},
-      {"GetVersionExA short record",
-       [](HANDLE, FILETIME*) {
-         OSVERSIONINFOA shortRecord{};
-         shortRecord.dwOSVersionInfoSize = sizeof shortRecord;
-         return GetVersionExA(&shortRecord) == FALSE;
-       }},
+  // Each use is refused for its parameters before the system is asked: also
+  // on a pipe, where the system would refuse a move with another error.
+  const auto expectRefused = [](const char* use, bool failed) {
+    EXPECT_TRUE(failed) << use;
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << use;
+    SetLastError(0);  // so that no use passes on the error of the one before
   };
-  // Each is refused for its parameters before the system is asked: also on
-  // a pipe, where the system would refuse a move with another error.
   int pipeEnds[2];
   ASSERT_EQ(pipe(pipeEnds), 0) << std::strerror(errno);
-  for (const HANDLE handle : {handle_, posix_layer::HandleFromFd(pipeEnds[0])}) {
-    for (const auto& [use, refused] : uses) {
-      SetLastError(0);
-      EXPECT_TRUE(refused(handle, &time)) << use;
-      EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << use;
-    }
+  for (const HANDLE file : {handle_, posix_layer::HandleFromFd(pipeEnds[0])}) {
+    LONG high = 0;
+    OSVERSIONINFOA shortRecord{};
+    shortRecord.dwOSVersionInfoSize = sizeof shortRecord;
+    SetLastError(0);
+    expectRefused("GetFileTime creation", !GetFileTime(file, &time, nullptr, &time));
+    expectRefused("GetFileTime access", !GetFileTime(file, nullptr, &time, &time));
+    expectRefused("GetFileTime nothing", !GetFileTime(file, nullptr, nullptr, nullptr));
+    expectRefused("SetFileTime creation", !SetFileTime(file, &time, nullptr, &time));
+    expectRefused("SetFileTime access", !SetFileTime(file, nullptr, &time, &time));
+    expectRefused("SetFileTime nothing", !SetFileTime(file, nullptr, nullptr, nullptr));
+    const DWORD refusedMove = INVALID_SET_FILE_POINTER;
+    expectRefused("SetFilePointer high half",
+                  SetFilePointer(file, 0, &high, FILE_BEGIN) == refusedMove);
+    expectRefused("SetFilePointer from here", SetFilePointer(file, 0, nullptr, 1) == refusedMove);
+    expectRefused("SetFilePointer from the end",
+                  SetFilePointer(file, 0, nullptr, 2) == refusedMove);
+    expectRefused("SetFilePointer backwards",
+                  SetFilePointer(file, -1, nullptr, FILE_BEGIN) == refusedMove);
+    expectRefused("GetStdHandle input",
+                  GetStdHandle(static_cast<DWORD>(-10)) == INVALID_HANDLE_VALUE);
+    expectRefused("GetVersionExA short record", !GetVersionExA(&shortRecord));
   }
   close(pipeEnds[0]);
   close(pipeEnds[1]);
-  // And leaves the file as it was: its time, and the position at its start.
+  // The file is as it was: its time, and the position at its start.
   EXPECT_EQ(Mtime().tv_sec, before.tv_sec);
   EXPECT_EQ(Mtime().tv_nsec, before.tv_nsec);
   char text[32] = {};
