@@ -160,7 +160,8 @@ struct Scenario {
   std::uint64_t updatedTime;
   std::string report;
   friend void PrintTo(const Scenario& s, std::ostream* os) {
-    *os << testing::PrintToString(s.content.substr(0, 40)) << " -" << s.options;
+    *os << testing::PrintToString(s.content.substr(0, 40));
+    if (*s.options) *os << " -" << s.options;
   }
 };
 
