@@ -1,5 +1,10 @@
 #include "runtime/runtime.h"
 
+// The channels every message goes to; RunTool points them at the standard
+// output and error it was given.
+HANDLE OutputHandle = nullptr;
+HANDLE ErrorHandle = nullptr;
+
 namespace {
 
 constexpr int kMessageFieldSize = 1024;

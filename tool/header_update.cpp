@@ -11,8 +11,13 @@ constexpr int kHeaderTextSize = 256;
 constexpr int kCountedBytes = kHeaderTextSize - 1;
 // Any name that fits in the header text fits here, so none is ever cut.
 constexpr int kMacroNameSize = kHeaderTextSize;
-// Both lines for the longest name, 10-digit numbers, and the terminator.
-constexpr int kNewTextSize = 2 * (kMacroNameSize - 1) + 46 + 1;
+constexpr int kNumberDigits = 10;  // of 4294967295, the largest
+// A line "#define NAME NUMBER\r\n" but for its name: the word, two blanks,
+// the number and the line end.
+constexpr int kLineBesidesName = (sizeof kDefineWord - 1) + 2 + kNumberDigits + 2;
+constexpr int kNextLength = sizeof "Next" - 1;  // what the second line adds to the name
+// Both lines for the longest name and numbers, and the terminator.
+constexpr int kNewTextSize = 2 * (kMacroNameSize - 1 + kLineBesidesName) + kNextLength + 1;
 // The old bytes that the new text can cover, kept to put them back.
 constexpr int kOriginalSize = kNewTextSize;
 constexpr unsigned long long kTwoSeconds = 20'000'000;  // in 100-ns units

@@ -4,10 +4,10 @@
 # succeed, and stop with the tool's exit code on a bad header.
 #   batch_test.sh WINE64 PREFIX EXE SOURCE_DIR SCRATCH
 set -eu
+. "$(dirname "$0")/lib.sh"
 wine64=$1 exe=$3 source=$4 scratch=$5
 export WINEPREFIX="$2" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$scratch" && mkdir -p "$scratch"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 cp "$source/examples/consumer/build.bat" "$exe" "$scratch/"
 
 run() {  # run EXPECTED_STATUS: the batch file from its own folder

@@ -7,16 +7,13 @@
 # skipped test) when git is not installed.
 #   gitattributes_test.sh PROGRAM SOURCE_DIR SCRATCH
 set -eu
+. "$(dirname "$0")/lib.sh"
 program=$1 source=$2 scratch=$3
-fail() { printf 'FAIL: %s\n' "$*" >&2; exit 1; }
 command -v git >/dev/null || { echo "skipped: git not found (apt-get install git)"; exit 77; }
 rm -rf "$scratch" && mkdir -p "$scratch"
 
 # The README's .gitattributes block.
-advice=$(awk '$0 == "<!-- .gitattributes -->" { on = 1; next }
-  on && /^```gitattributes$/ { copy = 1; next }
-  copy && /^```$/ { exit }
-  copy { print }' "$source/README.md")
+advice=$(readme_block "$source/README.md" .gitattributes gitattributes)
 [ -n "$advice" ] || fail "no .gitattributes block in the README"
 
 # Commits a CR LF version.h with the given .gitattributes (and autocrlf

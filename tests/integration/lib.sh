@@ -1,6 +1,6 @@
 # Helpers the integration tests share; sourced, not run.
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() { printf 'FAIL: %s\n' "$*" >&2; exit 1; }
 
 # readme_block README MARKER LANGUAGE: the code block that follows the
 # comment <!-- MARKER --> in the README, as the README shows it.
@@ -19,4 +19,11 @@ make_deb() {
   set -- "$2"/revtick_*.deb
   [ $# = 1 ] && [ -f "$1" ] || fail "no package made"
   echo "$1"
+}
+
+# readme_command README MARKER: the indented command line that follows the
+# comment <!-- MARKER --> in the README.
+readme_command() {
+  awk -v marker="<!-- $2 -->" '$0 == marker { on = 1; next }
+    on && /^    / { sub(/^    /, ""); print; exit }' "$1"
 }

@@ -5,7 +5,7 @@
 #   narrow_time_test.sh CXX SOURCE_DIR
 set -eu
 cxx=$1 source=$2
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.sh"
 
 check() {  # check EXPECTED_TEXT FILE FLAGS...: compiles, or fails with the text
   expected=$1 file=$2

@@ -5,7 +5,7 @@
 #   static_test.sh PROGRAM [musl]
 set -eu
 program=$1 libc=${2:-}
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.sh"
 
 headers=$(readelf -lW "$program") || fail "$program is not an ELF program"
 if printf '%s\n' "$headers" | grep -q 'INTERP'; then

@@ -7,8 +7,8 @@
 # skipped test) without git or outside a git checkout.
 #   try_it_test.sh PROGRAM SOURCE_DIR SCRATCH
 set -eu
+. "$(dirname "$0")/lib.sh"
 program=$1 source=$2 scratch=$3
-fail() { printf 'FAIL: %s\n' "$*" >&2; exit 1; }
 clean() {
   status=$(git -C "$scratch/repo" status --porcelain)
   [ -z "$status" ] || fail "the working tree is not clean afterwards: $status"

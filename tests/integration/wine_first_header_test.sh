@@ -4,14 +4,13 @@
 # take the header and raise its number.
 #   wine_first_header_test.sh WINE64 PREFIX EXE SOURCE_DIR SCRATCH
 set -eu
+. "$(dirname "$0")/lib.sh"
 wine64=$1 exe=$3 source=$4 scratch=$5
 export WINEPREFIX="$2" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$scratch" && mkdir -p "$scratch"
-fail() { printf 'FAIL: %s\n' "$*" >&2; exit 1; }
 cp "$exe" "$scratch/"
 
-line=$(awk '$0 == "<!-- first header, cmd -->" { on = 1; next }
-  on && /^    / { sub(/^    /, ""); print; exit }' "$source/README.md")
+line=$(readme_command "$source/README.md" "first header, cmd")
 [ -n "$line" ] || fail "no cmd command for a first header in the README"
 (cd "$scratch" && "$wine64" cmd /c "$line" </dev/null) || fail "cmd failed: $line"
 [ "$(od -An -c "$scratch/version.h" | tr -s ' \n' ' ')" = " # d e f i n e B U I L D _ N U M B E R 0 \r \n " ] ||

@@ -4,9 +4,9 @@
 # and the licence and a short README, both with CR LF.
 #   zip_test.sh BUILD_DIR SCRATCH SOURCE_DIR
 set -eu
+. "$(dirname "$0")/lib.sh"
 build=$1 scratch=$2 source=$3
 rm -rf "$scratch" && mkdir -p "$scratch"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 "${CPACK:-cpack}" -G ZIP --config "$build/CPackConfig.cmake" -B "$scratch" >/dev/null
 set -- "$scratch"/revtick-*.zip

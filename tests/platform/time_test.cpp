@@ -1,47 +1,19 @@
 // The POSIX platform's own time routines: the conversions between FILETIME,
-// SYSTEMTIME and POSIX time at the edges of each range, and the times of
-// real files and of the real clock.
-#include <fcntl.h>
+// SYSTEMTIME and POSIX time at the edges of each range, and the real clock.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <time.h>
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "platform/file_time.h"
 #include "platform/posix/posix_platform.h"
+#include "tests/platform/moments.h"
 
 namespace {
 
-// What the tool does to the current time before it stamps a header.
-constexpr std::uint64_t kTwoSeconds = 20'000'000;
-std::int64_t Ns(const timespec& time) {
-  return std::int64_t{time.tv_sec} * 1'000'000'000 + time.tv_nsec;
-}
-
 // ---- FILETIME and timespec ---------------------------------------------------
-
-struct Moment {
-  const char* name;
-  timespec time;
-  std::uint64_t units;
-};
-// clang-format off
-const Moment kMoments[] = {
-    {"1601", {-11644473600, 0}, 0},
-    {"1601PlusOneUnit", {-11644473600, 100}, 1},
-    {"1960", {-315619200, 700}, 113288544000000007},
-    {"TwoSecondsBefore1970", {-2, 500}, 116444735980000005},
-    {"1970", {0, 0}, 116444736000000000},
-    {"PastInt32Seconds2038", {2147483648, 0}, 137919572480000000},
-    {"2100", {4102444800, 999999900}, 157469184009999999},
-    {"LastFileTime", {910692730085, 477580700}, 0x7FFF'FFFF'FFFF'FFFF},
-};
-// clang-format on
 
 TEST(FileTimeConversion, BothWaysAtTheEdges) {
   for (const Moment& m : kMoments) {
@@ -208,88 +180,7 @@ TEST(SystemTimeToFileTime, RefusesDatesThatDoNotExist) {
   EXPECT_EQ(SystemTimeToFileTime(&april, &fileTime), FALSE) << "31 April";
 }
 
-// ---- Real files and the real clock ----------------------------------------------
-
-class RealFile : public testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = "/tmp/revtick-platform-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr) << std::strerror(errno);
-    dir_ = pattern;
-    path_ = dir_ + "/ver.h";
-    const int fd = open(path_.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0) << std::strerror(errno);
-    ASSERT_EQ(write(fd, "#define BUILD 41\r\n", 18), 18);
-    close(fd);
-  }
-  void TearDown() override {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    unlink(path_.c_str());
-    rmdir(dir_.c_str());
-  }
-  void Stamp(const timespec& time) {
-    const timespec times[2] = {{0, UTIME_OMIT}, time};
-    ASSERT_EQ(utimensat(AT_FDCWD, path_.c_str(), times, 0), 0) << std::strerror(errno);
-    ASSERT_EQ(Mtime().tv_sec, time.tv_sec) << "the file system did not keep the time";
-    ASSERT_EQ(Mtime().tv_nsec, time.tv_nsec);
-  }
-  timespec Mtime() const {
-    struct stat status {};
-    EXPECT_EQ(stat(path_.c_str(), &status), 0);
-    return status.st_mtim;
-  }
-  void Open() {
-    handle_ = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(handle_, INVALID_HANDLE_VALUE) << GetLastError();
-  }
-
-  std::string dir_, path_;
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
-
-// Read and given back, a time keeps its nanoseconds; any other FILETIME is
-// set as it says. Both on either side of 1970 and of 2038.
-TEST_F(RealFile, LastWriteTimeReadAndSetExactly) {
-  for (const Moment& m : kMoments) {
-    // 1601 and 30828 are beyond what file systems hold.
-    if (m.time.tv_sec < -315619200 || m.time.tv_sec > 4102444800) continue;
-    SCOPED_TRACE(m.name);
-    timespec withNanoseconds = m.time;
-    withNanoseconds.tv_nsec += 42;
-    Stamp(withNanoseconds);
-    Open();
-    FILETIME lastWrite{};
-    ASSERT_EQ(GetFileTime(handle_, nullptr, nullptr, &lastWrite), TRUE) << GetLastError();
-    EXPECT_EQ(FileTimeTicks(lastWrite), m.units);
-    Stamp({1234567890, 0});
-    ASSERT_EQ(SetFileTime(handle_, nullptr, nullptr, &lastWrite), TRUE) << GetLastError();
-    EXPECT_EQ(Ns(Mtime()), Ns(withNanoseconds)) << "given back to the nanosecond";
-    const FILETIME later = FileTimeFromTicks(m.units + 3);
-    ASSERT_EQ(SetFileTime(handle_, nullptr, nullptr, &later), TRUE) << GetLastError();
-    EXPECT_EQ(Ns(Mtime()), Ns(m.time) + 300);
-    CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-}
-
-// The tool's own steps with a clock that failed: the stamp is refused with
-// an error, and the file keeps the time it had.
-TEST_F(RealFile, FailedClockStampsNothing) {
-  Stamp({1234567890, 123456789});
-  Open();
-  SYSTEMTIME now{};
-  FILETIME time{};
-  errno = EINVAL;
-  posix_layer::SystemTimeFromClock(nullptr, now);
-  SystemTimeToFileTime(&now, &time);
-  const FILETIME stamp = FileTimeFromTicks(FileTimeTicks(time) - kTwoSeconds);
-  SetLastError(0);
-  EXPECT_EQ(SetFileTime(handle_, nullptr, nullptr, &stamp), FALSE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(Mtime().tv_sec, 1234567890);
-  EXPECT_EQ(Mtime().tv_nsec, 123456789);
-}
+// ---- The real clock ------------------------------------------------------------
 
 TEST(RealClock, ReadsTheCurrentTimeInMilliseconds) {
   timespec before{}, after{};
@@ -305,67 +196,6 @@ TEST(RealClock, ReadsTheCurrentTimeInMilliseconds) {
   EXPECT_GE(FileTimeTicks(time), FileTimeTicks(first));
   EXPECT_LE(FileTimeTicks(time), FileTimeTicks(last));
   EXPECT_EQ(FileTimeTicks(time) % 10'000, 0u) << "whole milliseconds";
-}
-
-// A header far past 2 GiB and 4 GiB (sparse: one line, then a hole) opens,
-// reads and is cut like any other.
-TEST_F(RealFile, FilesPast4GiB) {
-  constexpr long long kSize = 5LL << 30;
-  ASSERT_EQ(truncate(path_.c_str(), kSize), 0) << std::strerror(errno);
-  Open();
-  FILETIME lastWrite{};
-  EXPECT_EQ(GetFileTime(handle_, nullptr, nullptr, &lastWrite), TRUE) << GetLastError();
-  char text[32] = {};
-  DWORD read = 0;
-  ASSERT_EQ(ReadFile(handle_, text, 18, &read, nullptr), TRUE) << GetLastError();
-  EXPECT_EQ(std::string(text, read), "#define BUILD 41\r\n");
-  EXPECT_EQ(SetFilePointer(handle_, 18, nullptr, FILE_BEGIN), 18u);
-  ASSERT_EQ(SetEndOfFile(handle_), TRUE) << GetLastError();
-  struct stat status {};
-  ASSERT_EQ(stat(path_.c_str(), &status), 0);
-  EXPECT_EQ(status.st_size, 18);
-}
-
-// The layer provides exactly what the tool calls: any other use of these
-// calls fails with ERROR_INVALID_PARAMETER rather than doing something
-// the tool never asked for.
-TEST_F(RealFile, OnlyWhatTheToolCallsIsProvided) {
-  Open();
-  const timespec before = Mtime();
-  FILETIME time{};
-  ASSERT_EQ(GetFileTime(handle_, nullptr, nullptr, &time), TRUE);
-  time = FileTimeFromTicks(FileTimeTicks(time) + 10'000'000);  // a second later
-  LONG high = 0;
-  OSVERSIONINFOA shortRecord{};
-  shortRecord.dwOSVersionInfoSize = sizeof shortRecord;
-  const std::pair<const char*, bool> refused[] = {
-      {"GetFileTime creation", GetFileTime(handle_, &time, nullptr, &time) == FALSE},
-      {"GetFileTime access", GetFileTime(handle_, nullptr, &time, &time) == FALSE},
-      {"GetFileTime nothing", GetFileTime(handle_, nullptr, nullptr, nullptr) == FALSE},
-      {"SetFileTime creation", SetFileTime(handle_, &time, nullptr, &time) == FALSE},
-      {"SetFileTime access", SetFileTime(handle_, nullptr, &time, &time) == FALSE},
-      {"SetFileTime nothing", SetFileTime(handle_, nullptr, nullptr, nullptr) == FALSE},
-      {"SetFilePointer high half",
-       SetFilePointer(handle_, 0, &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER},
-      {"SetFilePointer from here",
-       SetFilePointer(handle_, 0, nullptr, 1) == INVALID_SET_FILE_POINTER},
-      {"SetFilePointer from the end",
-       SetFilePointer(handle_, 0, nullptr, 2) == INVALID_SET_FILE_POINTER},
-      {"SetFilePointer backwards",
-       SetFilePointer(handle_, -1, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER},
-      {"GetStdHandle input", GetStdHandle(static_cast<DWORD>(-10)) == INVALID_HANDLE_VALUE},
-      {"GetVersionExA short record", GetVersionExA(&shortRecord) == FALSE},
-  };
-  for (const auto& [call, failed] : refused) {
-    SetLastError(0);
-    EXPECT_TRUE(failed) << call;
-  }
-  // Each refusal says why, and leaves the file as it was.
-  SetLastError(0);
-  EXPECT_EQ(SetFileTime(handle_, nullptr, &time, &time), FALSE);
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(Mtime().tv_sec, before.tv_sec);
-  EXPECT_EQ(Mtime().tv_nsec, before.tv_nsec);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <regex>
 
 #include "tests/common/messages.h"
+#include "tests/double/known_times.h"
 #include "tests/unit/double_test.h"
 #include "tool/tool.h"
 
@@ -11,7 +12,6 @@ const std::string kNotFound = " (0/2 - The system cannot find the file specified
 const std::string kReport = expected::Report("BUILD", "42");
 const std::string kTooLong = "Header file name is longer than 259 characters\r\n";
 const std::string kNoFile = "No header file specified\r\n";
-const std::uint64_t kOldTime = 0x01D0'0000'0000'0000u;
 const std::string kH41 = "#define BUILD 41\r\n", kH42 = "#define BUILD 42\r\n";
 const std::string kNext42 = kH42 + "#define BUILDNext 43\r\n";
 using Log = std::vector<std::string>;
@@ -21,9 +21,7 @@ class CommandLine : public DoubleTest {
   void SetUp() override {
     DoubleTest::SetUp();
     OutputHandle = ErrorHandle = nullptr;  // RunTool sets them itself
-    fake::os.file.bytes = kH41;
-    fake::os.file.lastWrite = fake::MakeFileTime(kOldTime);
-    fake::os.now = {2024, 1, 1, 1, 0, 0, 0, 0};
+    fake::ResetWithHeader(kH41);
   }
   // The standard handles closed, in order.
   static Log StdCloses() {
@@ -52,7 +50,7 @@ TEST_P(Grammar, RunTool) {
   EXPECT_EQ(fake::os.out, c.out);
   EXPECT_EQ(fake::os.err, c.err);
   EXPECT_EQ(fake::os.file.bytes, c.after);
-  EXPECT_EQ(fake::Ticks(fake::os.file.lastWrite) == kOldTime, c.keptTime);
+  EXPECT_EQ(fake::Ticks(fake::os.file.lastWrite) == fake::kOldTime, c.keptTime);
   EXPECT_EQ(StdCloses(), Log({"CloseHandle(out)", "CloseHandle(err)"}));
   EXPECT_EQ(fake::os.log.back(), "CloseHandle(err)");
   EXPECT_TRUE(OutputHandle == nullptr && ErrorHandle == nullptr);

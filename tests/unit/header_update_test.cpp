@@ -104,12 +104,13 @@ TEST_F(HeaderUpdate, Contents) {
   }
 }
 
+// The file calls in order. The clock may be read at any moment before the
+// stamp is set, so its reading is left out of the order.
 TEST_F(HeaderUpdate, CallOrder) {
   const std::vector<std::string> opening = {"CreateFileA", "GetFileTime", "ReadFile"};
   const std::vector<std::string> writing = {"SetFilePointer", "WriteFile(file)", "SetEndOfFile"};
-  const std::vector<std::string> clock = {"GetSystemTime"};
   const std::tuple<const char*, const char*, std::vector<std::vector<std::string>>> cases[] = {
-      {"BUILD 41", "", {opening, writing, clock, {"SetFileTime", "CloseHandle(file)"}}},
+      {"BUILD 41", "", {opening, writing, {"SetFileTime", "CloseHandle(file)"}}},
       {"BUILD 41",
        "tvn",
        {opening,
@@ -124,7 +125,9 @@ TEST_F(HeaderUpdate, CallOrder) {
     UpdateHeader("ver.h", Options(options));
     std::vector<std::string> expected;
     for (const auto& part : parts) expected.insert(expected.end(), part.begin(), part.end());
-    EXPECT_EQ(fake::os.log, expected) << definition << ' ' << options;
+    std::vector<std::string> calls = fake::os.log;
+    std::erase(calls, "GetSystemTime");
+    EXPECT_EQ(calls, expected) << definition << ' ' << options;
   }
   const fake::OpenRequest& open = fake::os.opened;
   EXPECT_EQ(open.name, "ver.h");
@@ -156,6 +159,10 @@ struct Scenario {
   std::string updated;  // the file after an update that succeeds
   std::uint64_t updatedTime;
   std::string report;
+  friend void PrintTo(const Scenario& s, std::ostream* os) {
+    *os << testing::PrintToString(s.content.substr(0, 40));
+    if (*s.options) *os << " -" << s.options;
+  }
 };
 
 struct Failure {
@@ -165,6 +172,10 @@ struct Failure {
   DWORD code;
   std::string message;  // the error text as the fake system gives it
   After after;
+  friend void PrintTo(const Failure& f, std::ostream* os) {
+    const char* const moved[] = {"nothing", "one byte", "all but one byte"};
+    *os << f.call << " with error " << f.error << ", moving " << moved[f.moved];
+  }
 };
 
 const std::string kDenied = " (0/13 - Access is denied.)\r\n";

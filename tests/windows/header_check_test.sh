@@ -5,10 +5,10 @@
 # header field changed, and the check must fail naming what is wrong.
 #   header_check_test.sh CMAKE CHECK_SCRIPT EXE OBJDUMP NM STRIP MACHINE SCRATCH
 set -eu
+. "$(dirname "$0")/../integration/lib.sh"
 cmake=$1 check=$2 exe=$3 objdump=$4 nm=$5 strip=$6 machine=$7 scratch=$8
 max_size=1048576  # the size is not what these cases are about
 rm -rf "$scratch" && mkdir -p "$scratch"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 u16() { od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '; }
 u32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }

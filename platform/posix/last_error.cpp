@@ -1,3 +1,5 @@
+// The last error of the Win32 calls, which the layer sets on every failure,
+// and FormatMessageA, which gives its text.
 #include <errno.h>
 #include <string.h>
 

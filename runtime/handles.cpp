@@ -1,4 +1,0 @@
-#include "runtime/runtime.h"
-
-HANDLE OutputHandle = nullptr;
-HANDLE ErrorHandle = nullptr;
