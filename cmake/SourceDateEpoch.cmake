@@ -5,6 +5,10 @@
 # otherwise it is the time of the commit checked out in the source folder,
 # or, for sources that are no git checkout of their own (a release
 # tarball), the date of the changelog's latest entry.
+#
+# A ZIP holds each file's time as a local date and time too (DOS's), which
+# is taken in UTC here, whatever the time zone of whoever packs.
+set(ENV{TZ} UTC0)
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   return()
 endif()
