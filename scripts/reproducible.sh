@@ -5,13 +5,15 @@
 # byte. Prints one line per artifact with its SHA-256 from each folder;
 # fails when any pair differs or an artifact is missing.
 #   bash scripts/reproducible.sh [scratch folder, default build/reproducible]
-# SOURCE_DATE_EPOCH is left as it is: unset, each build takes the commit's
-# time. Needs git, and what the release, static, portable and windows
-# presets need (mingw-w64, musl-tools).
+# The commit is HEAD: changes not committed are not built. SOURCE_DATE_EPOCH
+# is left as it is: unset, each build takes the commit's time. Needs git,
+# and what the release, static, portable and windows presets need
+# (mingw-w64, musl-tools).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=${1:-$root/build/reproducible}
 commit=$(git -C "$root" rev-parse HEAD)
+git -C "$root" diff --quiet HEAD || echo "note: changes not committed are not part of $commit"
 
 # The artifacts, as each build folder holds them.
 artifacts=(
