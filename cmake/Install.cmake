@@ -23,6 +23,16 @@ set(CPACK_PACKAGE_CONTACT "${REVTICK_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_STRIP_FILES ON)
+# Every file in a package gets one time, SOURCE_DATE_EPOCH or the commit's
+# (SourceDateEpoch.cmake), so that two builds of a commit pack the same
+# bytes. Owners: the Debian package's are root's; the ZIP's are those of
+# whoever packs before CMake 4.3, root's with it.
+find_package(Git QUIET)
+set(CPACK_REVTICK_GIT "${GIT_EXECUTABLE}")
+set(CPACK_REVTICK_SOURCE_DIR "${PROJECT_SOURCE_DIR}")
+set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/SourceDateEpoch.cmake")
+set(CPACK_ARCHIVE_UID 0)
+set(CPACK_ARCHIVE_GID 0)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -11,6 +11,25 @@ namespace {
 constexpr int kCommandLineSize = 32768;
 char commandLine[kCommandLineSize];
 
+// The signals that stop a run from outside: Ctrl-C, kill's default, a
+// closed terminal, Ctrl-\. They are held from the start of the run to its
+// end, so that none lands between the write of the header and its cut or
+// its stamp; the header then holds its old bytes or its new ones, never a
+// mix. The run never waits on anything, so a held signal is late by the
+// run's own time at most.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+sigset_t maskBeforeRun;
+
+// The mask held is the caller's plus these signals, made from the caller's
+// rather than from sigemptyset: one routine fewer for the dynamic loader to
+// bind at every start.
+void HoldStopSignals() {
+  sigprocmask(SIG_BLOCK, nullptr, &maskBeforeRun);
+  sigset_t held = maskBeforeRun;
+  for (const int stop : kStopSignals) sigaddset(&held, stop);
+  sigprocmask(SIG_SETMASK, &held, nullptr);
+}
+
 // The searches strpbrk would make, written out: strpbrk would be one more
 // routine for the dynamic loader to bind at every start, which costs more
 // than these scans of the arguments.
@@ -71,9 +90,18 @@ bool BuildCommandLine(int argc, char** argv) {
 
 LPSTR GetCommandLineA() { return commandLine; }
 
-void ExitProcess(UINT exitCode) { _exit(static_cast<int>(exitCode)); }
+// A signal held during the run takes effect here, once the header is done
+// with: the process ends by that signal, as it would have without the
+// hold, so that whoever sent it (a shell, make) sees the run interrupted
+// rather than a result to go on with. A signal the parent left blocked or
+// ignored stays so.
+void ExitProcess(UINT exitCode) {
+  sigprocmask(SIG_SETMASK, &maskBeforeRun, nullptr);
+  _exit(static_cast<int>(exitCode));
+}
 
 int main(int argc, char** argv) {
+  HoldStopSignals();
   // A message or a header that cannot be written is a failed call, never a
   // signal that ends the run.
   (void)signal(SIGPIPE, SIG_IGN);
