@@ -25,16 +25,21 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_STRIP_FILES ON)
 # Every file in a package gets one time, SOURCE_DATE_EPOCH or the commit's
 # (SourceDateEpoch.cmake), so that two builds of a commit pack the same
-# bytes. Owners: the Debian package's are root's; the ZIP's are those of
-# whoever packs before CMake 4.3, root's with it.
+# bytes. Owners: the Debian package's are root's; the ZIP holds none, and
+# its entries are in name order (NormalizeZip.cmake).
 find_package(Git QUIET)
 set(CPACK_REVTICK_GIT "${GIT_EXECUTABLE}")
 set(CPACK_REVTICK_SOURCE_DIR "${PROJECT_SOURCE_DIR}")
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/SourceDateEpoch.cmake")
-set(CPACK_ARCHIVE_UID 0)
-set(CPACK_ARCHIVE_GID 0)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
+  find_program(REVTICK_PYTHON python3 NO_CMAKE_FIND_ROOT_PATH)
+  if(REVTICK_PYTHON)
+    set(CPACK_REVTICK_PYTHON "${REVTICK_PYTHON}")
+    set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/NormalizeZip.cmake")
+  else()
+    message(STATUS "python3 not found: the ZIP keeps the file system's order and the packer's ids")
+  endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(CPACK_SYSTEM_NAME win32)
   else()
