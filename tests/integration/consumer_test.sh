@@ -58,8 +58,8 @@ for n in 1 2; do
   check "$scratch/make" "$scratch/make/consumer" "$n" "make $n"
 done
 
-# The README shows the Makefile that was just tested, verbatim.
-readme_block "$source/README.md" examples/consumer/Makefile make >"$scratch/readme.mk"
+# docs/integration.md shows the Makefile that was just tested, verbatim.
+readme_block "$source/docs/integration.md" examples/consumer/Makefile make >"$scratch/readme.mk"
 cmp -s "$scratch/readme.mk" "$source/examples/consumer/Makefile" ||
-  fail "the README's Makefile differs from examples/consumer/Makefile"
-echo "ok: the README's Makefile is the tested one"
+  fail "docs/integration.md's Makefile differs from examples/consumer/Makefile"
+echo "ok: docs/integration.md's Makefile is the tested one"

@@ -1,8 +1,8 @@
 #!/bin/sh
-# Holds the README's advice on line ends in git to the program: a CR LF
+# Holds docs/headers.md's advice on line ends in git to the program: a CR LF
 # header committed under each setting is cloned afresh and given to the
-# program, which must take it where the README says it survives and refuse
-# it with "No EOL" where the README says git turns it into LF. Also checks
+# program, which must take it where the page says it survives and refuse
+# it with "No EOL" where the page says git turns it into LF. Also checks
 # that this repository keeps its own example headers so. Exits with 77 (a
 # skipped test) when git is not installed.
 #   gitattributes_test.sh PROGRAM SOURCE_DIR SCRATCH
@@ -12,9 +12,9 @@ program=$1 source=$2 scratch=$3
 command -v git >/dev/null || { echo "skipped: git not found (apt-get install git)"; exit 77; }
 rm -rf "$scratch" && mkdir -p "$scratch"
 
-# The README's .gitattributes block.
-advice=$(readme_block "$source/README.md" .gitattributes gitattributes)
-[ -n "$advice" ] || fail "no .gitattributes block in the README"
+# The page's .gitattributes block.
+advice=$(readme_block "$source/docs/headers.md" .gitattributes gitattributes)
+[ -n "$advice" ] || fail "no .gitattributes block in docs/headers.md"
 
 # Commits a CR LF version.h with the given .gitattributes (and autocrlf
 # setting at the commit), clones the repository and runs the program on

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Holds the README's and the man page's account of the header to the
+# Holds docs/headers.md's and the man page's account of the header to the
 # program: the command that writes a first header makes one the program
-# takes; every row of the README's table of rejected headers gives exactly
+# takes; every row of the page's table of rejected headers gives exactly
 # the message it shows, with exit code 4 and the header untouched; and every
 # message the program gives for a header it cannot take is in that table
 # and in the man page.
@@ -9,21 +9,21 @@
 set -eu
 . "$(dirname "$0")/lib.sh"
 program=$1 source=$2 scratch=$3
-readme=$source/README.md
+page=$source/docs/headers.md
 rm -rf "$scratch" && mkdir -p "$scratch"
 
-first=$(readme_command "$readme" "first header")
-[ -n "$first" ] || fail "no first-header command in the README"
+first=$(readme_command "$page" "first header")
+[ -n "$first" ] || fail "no first-header command in $page"
 (cd "$scratch" && sh -c "$first")
 report=$(cd "$scratch" && "$program" -v version.h) || fail "the first header is rejected: $first"
 [ "$report" = "$(printf 'Macro "BUILD_NUMBER" set to 1 in "version.h"\r')" ] || fail "report: $report"
-printf 'ok: the README'"'"'s first header (%s) is taken\n' "$first"
+printf 'ok: docs/headers.md'"'"'s first header (%s) is taken\n' "$first"
 
 # The table: a message and a header in C escapes, in backquotes, per row.
 awk '$0 == "<!-- header messages -->" { on = 1; next }
      on && /^\|/ { print; next }
-     on { exit }' "$readme" | tail -n +3 >"$scratch/rows"
-[ -s "$scratch/rows" ] || fail "no table of rejected headers in the README"
+     on { exit }' "$page" | tail -n +3 >"$scratch/rows"
+[ -s "$scratch/rows" ] || fail "no table of rejected headers in $page"
 # shellcheck disable=SC2016 # the backquotes are markdown's, for sed
 cell() { printf '%s\n' "$1" | awk -F ' [|] ' -v n="$2" '{ c = $n; sub(/^\| /, "", c); print c }' | sed 's/^`//; s/`$//'; }
 rows=0
@@ -43,7 +43,7 @@ while IFS= read -r row; do
   cmp -s "$scratch/ver.h" "$scratch/before.h" || fail "$header: the header was changed"
   rows=$((rows + 1))
 done <"$scratch/rows"
-echo "ok: the README's $rows rejected headers give the messages it shows"
+echo "ok: docs/headers.md's $rows rejected headers give the messages it shows"
 
 # The messages the program gives (exit code 4) for every beginning of a
 # definition line with something after its number, with and without a line
@@ -67,9 +67,9 @@ sort -u "$scratch/found" >"$scratch/stems"
 # shellcheck disable=SC2016 # the backquotes are markdown's, for sed
 cut -d '|' -f 2 "$scratch/rows" | sed 's/^ `//; s/` $//; s/: ".*"$//' | sort -u >"$scratch/shown"
 cmp -s "$scratch/stems" "$scratch/shown" ||
-  fail "the program gives '$(paste -sd '|' "$scratch/stems")', the README's table '$(paste -sd '|' "$scratch/shown")'"
+  fail "the program gives '$(paste -sd '|' "$scratch/stems")', the page's table '$(paste -sd '|' "$scratch/shown")'"
 sed 's/\\(dq/"/g; s/\\-/-/g; s/\\f[BIRP]//g; s/\\e/\\/g; s/\\~/ /g; s/\\%//g' "$source/docs/revtick.1" >"$scratch/page"
 while IFS= read -r stem; do
   grep -qF "$stem" "$scratch/page" || fail "'$stem' is not in the man page"
 done <"$scratch/stems"
-echo "ok: the README and the man page explain all $(wc -l <"$scratch/stems") messages for a header the program cannot take"
+echo "ok: docs/headers.md and the man page explain all $(wc -l <"$scratch/stems") messages for a header the program cannot take"

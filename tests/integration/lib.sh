@@ -2,8 +2,9 @@
 
 fail() { printf 'FAIL: %s\n' "$*" >&2; exit 1; }
 
-# readme_block README MARKER LANGUAGE: the code block that follows the
-# comment <!-- MARKER --> in the README, as the README shows it.
+# readme_block PAGE MARKER LANGUAGE: the code block that follows the
+# comment <!-- MARKER --> in a Markdown page (the README or one under
+# docs/), as the page shows it.
 readme_block() {
   awk -v marker="<!-- $2 -->" -v fence="\`\`\`$3" '
     $0 == marker { on = 1; next }
@@ -21,8 +22,8 @@ make_deb() {
   echo "$1"
 }
 
-# readme_command README MARKER: the indented command line that follows the
-# comment <!-- MARKER --> in the README.
+# readme_command PAGE MARKER: the indented command line that follows the
+# comment <!-- MARKER --> in a Markdown page.
 readme_command() {
   awk -v marker="<!-- $2 -->" '$0 == marker { on = 1; next }
     on && /^    / { sub(/^    /, ""); print; exit }' "$1"

@@ -45,8 +45,8 @@ grep -q 'Invalid number: "x"' "$scratch/build.log" || fail "the tool's message i
 [ "$(cat "$dir/build/version.h")" = "$(expected 2)" ] || fail "a failed update changed version.h"
 echo "ok: a bad header fails the meson build with the tool's message"
 
-# The README shows the meson.build that was just tested, verbatim.
-readme_block "$source/README.md" examples/meson/meson.build meson >"$scratch/readme.meson"
+# docs/integration.md shows the meson.build that was just tested, verbatim.
+readme_block "$source/docs/integration.md" examples/meson/meson.build meson >"$scratch/readme.meson"
 cmp -s "$scratch/readme.meson" "$source/examples/meson/meson.build" ||
-  fail "the README's meson.build differs from examples/meson/meson.build"
-echo "ok: the README's meson.build is the tested one"
+  fail "docs/integration.md's meson.build differs from examples/meson/meson.build"
+echo "ok: docs/integration.md's meson.build is the tested one"
