@@ -13,5 +13,6 @@ if errorlevel 1 (
 if not exist "%~dp0generated" mkdir "%~dp0generated"
 rem copy would keep the counter's time, stamped two seconds back; type
 rem writes a new file, which gets the current time.
-type "%~dp0build_number.h" >"%~dp0generated\version.h" || exit /b 1
+type "%~dp0build_number.h" >"%~dp0generated\version.h"
+if errorlevel 1 exit /b 1
 rem The compiler runs here, for example: cl /nologo /EHsc /I "%~dp0generated" main.cpp
