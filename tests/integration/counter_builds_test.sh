@@ -63,7 +63,7 @@ fresh() {
 # setup ROW: makes $dir ready to build, and sets how to build and clean it,
 # the program, the counter and the files each build must compile again.
 setup() {
-  dir=$scratch/$(echo "$1 $3 $4" | tr -c 'A-Za-z0-9\n' '-')
+  dir=$scratch/$(echo "$1 $3" | tr -c 'A-Za-z0-9\n' '-')
   counter=$dir/build_number.h again=$includers
   case $2 in
     make)
@@ -93,6 +93,10 @@ setup() {
       "$cmake" -S "$dir" -B "$dir/build" -G "$2" -DCMAKE_PREFIX_PATH="$scratch/prefix" \
         -DCMAKE_CXX_COMPILER_LAUNCHER="$scratch/note" >"$dir/configure.log" 2>&1 ||
         { cat "$dir/configure.log"; fail "$1: configure"; }
+      # CMake wraps its messages; read them as one line.
+      [ "$4" != "in place" ] || tr -s ' \n' '  ' <"$dir/configure.log" |
+        grep -qF 'call revtick_build_number(TARGET consumer COUNTER build_number.h HEADER version.h)' ||
+        fail "$1: configure does not say how to move to the COUNTER form"
       build="$cmake --build $dir/build -j2" clean="$cmake --build $dir/build --target clean"
       program=$dir/build/consumer
       [ "$2" != "Ninja Multi-Config" ] || program=$dir/build/Debug/consumer ;;
