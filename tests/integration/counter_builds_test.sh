@@ -29,6 +29,7 @@ exec "$@"
 EOF
 chmod +x "$scratch/note"
 
+# shellcheck disable=SC2086 # $parts is a list of file names, split where used
 parts=$(seq -f 'part%02g.cpp' 1 19 | tr '\n' ' ')
 # Lists of sources, as the compile log is read back.
 sources() { printf '%s\n' "$@" | sort | tr '\n' ' '; }
@@ -132,7 +133,7 @@ echo "$rows" | while IFS='|' read -r name how options form; do
     [ "$("$program")" = $((before + n)) ] || behind=$((behind + 1))
     expected=$again
     case $kind in 1 | clean | clean-first) expected=$all ;; esac
-    compiled=$(sources $(cat "$COMPILE_LOG"))
+    compiled=$(sort "$COMPILE_LOG" | tr '\n' ' ')
     [ "$compiled" = "$expected" ] || wrong="$wrong $kind"
     compiles="$compiles $(wc -l <"$COMPILE_LOG")"
   done
