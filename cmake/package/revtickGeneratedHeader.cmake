@@ -2,12 +2,12 @@
 # then writes the header the sources include into a folder of the build
 # tree, which goes first on the target's include path.
 #
-# The header is the step's byproduct and is written only when its text
-# changed: Ninja looks at it again after the step (it looks at other files
-# only once, before the build), and compiles again exactly the files whose
-# dependencies name it. It gets a fresh time, since a copy may keep the
-# counter's (stamped two seconds back, or not moved at all with KEEP_TIME),
-# and make and the IDE generators compare times.
+# The header is the step's byproduct, so Ninja looks at it again after the
+# step (it looks at other files only once, before the build) and compiles
+# again exactly the files whose dependencies name it. It is stamped with the
+# current time after the copy: a copy may keep the counter's time (two
+# seconds back, or not moved at all with KEEP_TIME), and make and the IDE
+# generators compare times.
 function(_revtick_generated_header target counter header options words)
   list(LENGTH header count)
   if(NOT count EQUAL 1 OR IS_ABSOLUTE "${header}" OR header MATCHES "(^|[/\\])\\.\\.([/\\]|$)")
