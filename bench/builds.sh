@@ -16,6 +16,8 @@ set -euo pipefail
 
 runs=${1:-30}
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=bench/lib.sh
+. "$root/bench/lib.sh"
 if ! log=$(cd "$root" && cmake --preset release 2>&1 && cmake --build build/release 2>&1); then
   printf '%s\n' "$log" >&2
   echo "build in build/release failed" >&2
@@ -81,13 +83,7 @@ hf_args=()
 for entry in "${commands[@]}"; do hf_args+=(--command-name "${entry%%|*}" "${entry#*|}"); done
 hyperfine -N --style none --warmup 3 --runs "$runs" --export-json times.json "${hf_args[@]}" \
   >/dev/null 2>hyperfine.err || { cat hyperfine.err >&2; exit 1; }
-declare -A median
-while IFS=$'\t' read -r name value; do median[$name]=$value; done < <(
-  if command -v jq >/dev/null; then
-    jq -r '.results[] | "\(.command)\t\(.median)"' times.json
-  else
-    python3 -c 'import json; [print(r["command"], r["median"], sep="\t") for r in json.load(open("times.json"))["results"]]'
-  fi)
+read_medians times.json
 
 ms() { awk -v t="$1" 'BEGIN { printf "%.1f", t * 1000 }'; }
 echo "| per build, Ninja, 20 sources | median wall time | sources compiled |"

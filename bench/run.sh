@@ -13,6 +13,8 @@ set -euo pipefail
 
 runs=${1:-200}
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=bench/lib.sh
+. "$root/bench/lib.sh"
 # The programs measured: key|build folder|configure arguments (a preset,
 # then any cache settings). Each is built in its folder (an up-to-date build
 # is a no-op for ninja; the log is shown only when a build fails), then run
@@ -146,13 +148,7 @@ for entry in "${commands[@]}"; do hf_args+=(--command-name "${entry%%|*}" "${ent
 hyperfine -N --style none --warmup 5 --runs "$runs" --prepare "$restore" \
   --export-json times.json "${hf_args[@]}" >/dev/null 2>hyperfine.err ||
   { cat hyperfine.err >&2; exit 1; }
-declare -A median
-while IFS=$'\t' read -r name value; do median[$name]=$value; done < <(
-  if command -v jq >/dev/null; then
-    jq -r '.results[] | "\(.command)\t\(.median)"' times.json
-  else
-    python3 -c 'import json; [print(r["command"], r["median"], sep="\t") for r in json.load(open("times.json"))["results"]]'
-  fi)
+read_medians times.json
 
 # Big-header case. Only the first 255 bytes are checked and they must end in
 # CR LF, so the line is padded with blanks to 255 bytes (a valid header);
