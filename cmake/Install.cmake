@@ -12,6 +12,8 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersio
 install(FILES
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickConfig.cmake
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickBuildNumber.cmake
+    ${PROJECT_SOURCE_DIR}/cmake/package/revtickGeneratedHeader.cmake
+    ${PROJECT_SOURCE_DIR}/cmake/package/revtickHeaderInPlace.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
   DESTINATION ${package_dir})
 include(${CMAKE_CURRENT_LIST_DIR}/InstallDocs.cmake)

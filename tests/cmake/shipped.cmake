@@ -27,7 +27,7 @@ if(CMAKE_CROSSCOMPILING)
       sh ${CMAKE_READELF} $<TARGET_FILE:revtick> ${libc_only})
   # These run the installed program on the build machine, which cannot.
   set(why "a cross build: the installed program runs only under the emulator")
-  foreach(name consumer_project build_steps debian_package meson_example)
+  foreach(name consumer_project build_steps counter_builds debian_package meson_example)
     revtick_skipped_test(revtick_${name} "${why}")
   endforeach()
   # The package is still made for, and marked with, the target's architecture.
@@ -67,6 +67,20 @@ add_test(NAME revtick_debian_package
   COMMAND ${tools} OBJDUMP=${REVTICK_GNU_OBJDUMP}
     sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/deb_test.sh
     ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}/deb ${PROJECT_SOURCE_DIR})
+# A consumer of 20 sources built again and again every way the examples
+# build: exactly the files that include the header are compiled again,
+# and the program always carries the counter's number.
+# It takes a minute, and asks nothing of how the program is linked: the
+# static builds leave it to the others.
+if(REVTICK_STATIC OR REVTICK_MUSL)
+  revtick_skipped_test(revtick_counter_builds
+    "a static build: the builds' behaviour does not depend on how revtick is linked")
+else()
+  add_test(NAME revtick_counter_builds
+    COMMAND ${tools} sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/counter_builds_test.sh
+      ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/counter_builds)
+  set_tests_properties(revtick_counter_builds PROPERTIES TIMEOUT 600)
+endif()
 # The Meson example, against the same installed tool; skipped, with its
 # reason, where meson is not installed.
 add_test(NAME revtick_meson_example

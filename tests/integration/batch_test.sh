@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs the example batch file (examples/consumer/build.bat) under Wine's
-# cmd with the Windows program beside it: it must raise the number and
-# succeed, and stop with the tool's exit code on a bad header.
+# cmd with the Windows program beside it: it must raise the counter and
+# write generated\version.h with the counter's text and a time newer than
+# the counter's (stamped two seconds back), and on a bad counter stop with
+# the tool's exit code, leaving the generated header as it was.
 #   batch_test.sh WINE64 PREFIX EXE SOURCE_DIR SCRATCH
 set -eu
 . "$(dirname "$0")/lib.sh"
@@ -16,14 +18,19 @@ run() {  # run EXPECTED_STATUS: the batch file from its own folder
   [ "$status" = "$1" ] || fail "exit code $status, not $1: $(cat "$scratch/out.txt" "$scratch/err.txt")"
 }
 
-printf '#define BUILD_NUMBER 41\r\n' >"$scratch/version.h"
+printf '#define BUILD_NUMBER 41\r\n' >"$scratch/build_number.h"
 run 0
-[ "$(cat "$scratch/version.h")" = "$(printf '#define BUILD_NUMBER 42\r')" ] || fail "not raised"
+[ "$(cat "$scratch/build_number.h")" = "$(printf '#define BUILD_NUMBER 42\r')" ] || fail "not raised"
 grep -q 'Macro "BUILD_NUMBER" set to 42' "$scratch/out.txt" || fail "no report"
-echo "ok: the batch file raises the number"
+header=$scratch/generated/version.h
+cmp -s "$header" "$scratch/build_number.h" || fail "the generated header is not the counter's copy"
+[ "$(stat -c %Y "$header")" -gt "$(stat -c %Y "$scratch/build_number.h")" ] ||
+  fail "the generated header has the counter's time, not a fresh one"
+echo "ok: the batch file raises the counter and writes a fresh generated header"
 
-printf '#define BUILD_NUMBER x\r\n' >"$scratch/version.h"
+printf '#define BUILD_NUMBER x\r\n' >"$scratch/build_number.h"
 run 4
 grep -q 'Invalid number: "x"' "$scratch/err.txt" || fail "no message from the tool"
 grep -q 'Build number not updated (exit code 4)' "$scratch/err.txt" || fail "no message from the batch file"
+[ "$(cat "$header")" = "$(printf '#define BUILD_NUMBER 42\r')" ] || fail "a failed update changed the generated header"
 echo "ok: the batch file stops with the tool's exit code"

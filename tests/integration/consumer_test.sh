@@ -1,9 +1,12 @@
 #!/bin/sh
 # Installs revtick from a build folder into a scratch prefix, then builds the
-# example consumer (examples/consumer) against it, twice with each way of
-# building: CMake with Ninja, CMake with Unix Makefiles, and its plain
-# Makefile. After every build the header must have gone up by exactly one
-# and the program must print the header's number.
+# example consumer (examples/consumer) against it each way it is built:
+# CMake with Ninja, CMake with Unix Makefiles, and its plain Makefile. A
+# build raises the counter and the program prints its number; a counter the
+# tool rejects fails the build with the tool's message and leaves the
+# generated header as it was. (counter_builds_test.sh builds them again and
+# again.) The README shows these files as they are, and its MSBuild step
+# runs under xbuild where that is installed.
 #   consumer_test.sh BUILD_DIR SOURCE_DIR SCRATCH
 set -eu
 build=$1 source=$2 scratch=$3
@@ -12,54 +15,69 @@ rm -rf "$scratch" && mkdir -p "$scratch"
 
 . "$(dirname "$0")/lib.sh"
 
-# The number in the header, and what the program compiled from it prints.
-check() {  # check DIR PROGRAM EXPECTED WHAT
-  header=$(cat "$1/version.h")
-  [ "$header" = "$(printf '#define BUILD_NUMBER %s\r' "$3")" ] ||
-    fail "$4: header holds '$header', not $3"
-  printed=$("$2")
-  [ "$printed" = "$3" ] || fail "$4: the program prints $printed, the header holds $3"
-  echo "ok: $4: header and program at $3"
-}
+for way in Ninja "Unix Makefiles" make; do
+  dir=$scratch/$(echo "$way" | tr ' ' '-')
+  cp -R "$source/examples/consumer" "$dir"
+  printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number.h"
+  if [ "$way" = make ]; then
+    run_build() { make -C "$dir" REVTICK="$scratch/prefix/bin/revtick"; }
+    program=$dir/consumer header=$dir/generated/version.h
+  else
+    "${CMAKE:-cmake}" -S "$dir" -B "$dir/build" -G "$way" -DCMAKE_PREFIX_PATH="$scratch/prefix" >/dev/null
+    run_build() { "${CMAKE:-cmake}" --build "$dir/build"; }
+    program=$dir/build/consumer header=""
+  fi
+  run_build >"$dir/build.log" 2>&1 || { cat "$dir/build.log"; fail "$way: build"; }
+  [ -n "$header" ] || header=$(find "$dir/build" -name version.h)
+  grep -q 'Macro "BUILD_NUMBER" set to 7 in' "$dir/build.log" || fail "$way: no report"
+  [ "$("$program")" = 7 ] || fail "$way: the program prints $("$program"), not 7"
+  cmp -s "$header" "$dir/build_number.h" || fail "$way: $header is not the counter's copy"
 
-# revtick stamps the header two seconds back; a build within two seconds of
-# the last would see it as older than the objects it already has.
-pause() { sleep 3; }
-
-fresh() {  # fresh NAME: a copy of the example with the number at 0
-  rm -rf "${scratch:?}/$1"
-  cp -R "$source/examples/consumer" "$scratch/$1"
-  printf '#define BUILD_NUMBER 0\r\n' >"$scratch/$1/version.h"
-}
-
-for generator in Ninja "Unix Makefiles"; do
-  dir=$scratch/$(echo "$generator" | tr ' ' '-')
-  fresh "$(basename "$dir")"
-  "${CMAKE:-cmake}" -S "$dir" -B "$dir/build" -G "$generator" -DCMAKE_PREFIX_PATH="$scratch/prefix" >/dev/null
-  for n in 1 2; do
-    [ "$n" = 1 ] || pause
-    "${CMAKE:-cmake}" --build "$dir/build" >"$dir/build.log" 2>&1 || { cat "$dir/build.log"; fail "$generator build $n"; }
-    grep -q "Macro \"BUILD_NUMBER\" set to $n in" "$dir/build.log" || fail "$generator build $n: no report"
-    check "$dir" "$dir/build/consumer" "$n" "$generator build $n"
-  done
+  printf '#define BUILD_NUMBER x\r\n' >"$dir/build_number.h"
+  if run_build >"$dir/build.log" 2>&1; then fail "$way: a bad counter did not fail the build"; fi
+  grep -q 'Invalid number: "x"' "$dir/build.log" || fail "$way: the tool's message is not in the build output"
+  [ "$(cat "$header")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "$way: a failed update changed $header"
+  echo "ok: $way: the build raises the counter; a bad counter fails it with the tool's message"
 done
 
-# A failed update fails the build, with the tool's message in its output.
-printf '#define BUILD_NUMBER x\r\n' >"$dir/version.h"
-if "${CMAKE:-cmake}" --build "$dir/build" >"$dir/build.log" 2>&1; then fail "a bad header did not fail the build"; fi
-grep -q 'Invalid number: "x"' "$dir/build.log" || fail "the tool's message is not in the build output"
-echo "ok: a bad header fails the build with the tool's message"
-
-fresh make
-for n in 1 2; do
-  [ "$n" = 1 ] || pause
-  make -C "$scratch/make" REVTICK="$scratch/prefix/bin/revtick" >"$scratch/make.log" 2>&1 ||
-    { cat "$scratch/make.log"; fail "make $n"; }
-  check "$scratch/make" "$scratch/make/consumer" "$n" "make $n"
-done
-
-# The README shows the Makefile that was just tested, verbatim.
+# The README shows the Makefile that was just tested, and the batch file
+# (tested under Wine, batch_test.sh), verbatim.
 readme_block "$source/README.md" examples/consumer/Makefile make >"$scratch/readme.mk"
 cmp -s "$scratch/readme.mk" "$source/examples/consumer/Makefile" ||
   fail "the README's Makefile differs from examples/consumer/Makefile"
-echo "ok: the README's Makefile is the tested one"
+readme_block "$source/README.md" examples/consumer/build.bat bat >"$scratch/readme.bat"
+tr -d '\r' <"$source/examples/consumer/build.bat" | cmp -s "$scratch/readme.bat" - ||
+  fail "the README's batch file differs from examples/consumer/build.bat"
+echo "ok: the README's Makefile and batch file are the tested ones"
+
+# The README's MSBuild step, as far as Debian's xbuild runs it: in a project
+# that stands in for a .vcxproj, with an empty ClCompile, it raises the
+# counter and writes the generated header with a fresh time (Copy alone
+# keeps the counter's); a bad counter fails the build and leaves the header
+# as it was.
+if ! command -v xbuild >/dev/null; then
+  echo "skipped: the README's MSBuild step: xbuild not found (apt-get install mono-xbuild)"
+  exit 0
+fi
+dir=$scratch/msbuild
+mkdir -p "$dir/tools" && cp "$scratch/prefix/bin/revtick" "$dir/tools/revtick.exe"
+printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number.h"
+{
+  echo '<Project DefaultTargets="ClCompile" ToolsVersion="4.0" xmlns="http://schemas.microsoft.com/developer/msbuild/2003">'
+  readme_block "$source/README.md" "MSBuild step" xml
+  echo '<Target Name="ClCompile" /></Project>'
+} >"$dir/app.vcxproj"
+msbuild() {
+  xbuild /nologo /p:SolutionDir="$dir/" /p:ProjectDir="$dir/" /p:IntDir="$dir/obj\\" "$dir/app.vcxproj" \
+    >"$dir/build.log" 2>&1
+}
+msbuild || { cat "$dir/build.log"; fail "xbuild: the MSBuild step failed"; }
+header=$dir/obj/generated/version.h
+[ "$(cat "$header")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "xbuild: the header holds '$(cat "$header")'"
+[ "$(stat -c %Y "$header")" -gt "$(stat -c %Y "$dir/build_number.h")" ] ||
+  fail "xbuild: the generated header has the counter's time, not a fresh one"
+printf '#define BUILD_NUMBER x\r\n' >"$dir/build_number.h"
+if msbuild; then fail "xbuild: a bad counter did not fail the build"; fi
+grep -q 'Invalid number: "x"' "$dir/build.log" || fail "xbuild: the tool's message is not in the build log"
+[ "$(cat "$header")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "xbuild: a failed update changed the header"
+echo "ok: the README's MSBuild step raises the counter and writes a fresh header (xbuild)"

@@ -13,7 +13,7 @@ build=$1 source=$2 scratch=$3 windows=$4
 cmake=${CMAKE:-cmake}
 toolchain=$source/cmake/toolchains/mingw-w64-x86_64.cmake
 rm -rf "$scratch" && mkdir -p "$scratch"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.sh"
 "$cmake" --install "$build" --prefix "$scratch/prefix" >/dev/null
 "$cmake" --install "$windows" --prefix "$scratch/windows" >/dev/null
 
@@ -33,12 +33,12 @@ build() {  # build DIR
 # The installed package, for a Windows program built on Linux.
 dir=$scratch/installed
 cp -R "$source/examples/consumer" "$dir"
-printf '#define BUILD_NUMBER 6\r\n' >"$dir/version.h"
+printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number.h"
 configure "$dir" "$dir/configure.log" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -Drevtick_DIR="$scratch/prefix/lib/cmake/revtick"
 build "$dir"
-[ "$(cat "$dir/version.h")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "installed: not raised"
-grep -q "$scratch/prefix/bin/revtick -v version.h" "$dir/build/build.ninja" ||
+[ "$(cat "$dir/build_number.h")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "installed: not raised"
+grep -q "$scratch/prefix/bin/revtick -v build_number.h" "$dir/build/build.ninja" ||
   fail "installed: the step does not run the installed program"
 is_windows_program "$dir/build/consumer.exe" || fail "installed: no Windows program built"
 echo "ok: a mingw-w64 cross build runs the installed revtick of the build machine"
@@ -46,12 +46,12 @@ echo "ok: a mingw-w64 cross build runs the installed revtick of the build machin
 # The source, fetched into the cross build.
 dir=$scratch/fetched
 cp -R "$source/tests/integration/steps" "$dir"
-printf '#define SHARED_BUILD 0\r\n' >"$dir/shared.h"
-printf '#define OWN_BUILD 100\r\n' >"$dir/two/own.h"
+printf '#define SHARED_BUILD 0\r\n' >"$dir/shared_number.h"
+printf '#define OWN_BUILD 100\r\n' >"$dir/two/own_number.h"
 configure "$dir" "$dir/configure.log" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DREVTICK_FETCH="$source"
 build "$dir"
-[ "$(cat "$dir/shared.h")" = "$(printf '#define SHARED_BUILD 1\r')" ] || fail "fetched: shared.h not raised once"
-[ "$(cat "$dir/two/own.h")" = "$(printf '#define OWN_BUILD 101\r')" ] || fail "fetched: own.h not raised once"
+[ "$(cat "$dir/shared_number.h")" = "$(printf '#define SHARED_BUILD 1\r')" ] || fail "fetched: shared_number.h not raised once"
+[ "$(cat "$dir/two/own_number.h")" = "$(printf '#define OWN_BUILD 101\r')" ] || fail "fetched: own_number.h not raised once"
 helper=$(find "$dir/build" -path '*build-machine/revtick' -type f)
 [ -n "$helper" ] && ! is_windows_program "$helper" || fail "fetched: no revtick for the build machine"
 is_windows_program "$dir/build/two/two.exe" || fail "fetched: no Windows program built"
@@ -60,7 +60,7 @@ echo "ok: a mingw-w64 cross build that fetches revtick builds one for the build 
 # The Windows package, on this Linux machine.
 dir=$scratch/foreign
 cp -R "$source/examples/consumer" "$dir"
-printf '#define BUILD_NUMBER 6\r\n' >"$dir/version.h"
+printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number.h"
 if "$cmake" -S "$dir" -B "$dir/build" -G Ninja -Drevtick_DIR="$scratch/windows/lib/cmake/revtick" \
   >"$dir/configure.log" 2>&1; then
   fail "the Windows package was accepted on this machine"

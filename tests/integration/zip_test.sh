@@ -1,7 +1,7 @@
 #!/bin/sh
 # Makes the ZIP of a Windows program from its build folder, unpacks it and
 # checks what a Windows user finds in it: the program, the CMake package,
-# and the licence and a short README, both with CR LF.
+# and the licence and a short README, both with CR LF, in name order.
 #   zip_test.sh BUILD_DIR SCRATCH SOURCE_DIR
 set -eu
 . "$(dirname "$0")/lib.sh"
@@ -12,6 +12,8 @@ rm -rf "$scratch" && mkdir -p "$scratch"
 set -- "$scratch"/revtick-*.zip
 [ $# = 1 ] && [ -f "$1" ] || fail "no ZIP made"
 (cd "$scratch" && "${CMAKE:-cmake}" -E tar xf "$1")
+# Packed again in name order, whatever order the file system listed.
+"${CMAKE:-cmake}" -E tar tf "$1" | LC_ALL=C sort -c || fail "$(basename "$1") is not in name order"
 top=$scratch/$(basename "$1" .zip)
 for file in bin/revtick.exe lib/cmake/revtick/revtickConfig.cmake LICENSE.txt README.txt; do
   [ -f "$top/$file" ] || fail "$(basename "$1") holds no $file"

@@ -125,6 +125,15 @@ struct Handles {
   Log stdHandleCalls;  // the GetStdHandle calls made
   bool checksVersion;
 };
+const char* HandleName(HANDLE h) {
+  return h == out ? "out" : h == err ? "err" : h == none ? "none" : "bad";
+}
+// A row is named by what it sets up, e.g. "given-out-err_std-bad-bad_-x_old".
+void PrintTo(const Handles& c, std::ostream* os) {
+  *os << (c.flags == given ? "given-" : "notgiven-") << HandleName(c.startupOut) << '-'
+      << HandleName(c.startupErr) << "_std-" << HandleName(c.stdOut) << '-' << HandleName(c.stdErr)
+      << '_' << (*c.arguments ? c.arguments : "none") << (c.oldSystem ? "_old" : "");
+}
 class StandardHandles : public CommandLine, public testing::WithParamInterface<Handles> {};
 
 TEST_P(StandardHandles, TakenCheckedAndClosed) {
@@ -191,6 +200,11 @@ struct Entry {
   Log closes;
   Log firstCalls;
 };
+// A row is named by its entry, its standard error and its exit code.
+void PrintTo(const Entry& c, std::ostream* os) {
+  *os << (c.entry == ToolEntry ? "ToolEntry" : "RefuseCommandLine") << "_stderr-"
+      << HandleName(c.stdErr) << "_exit-" << c.code;
+}
 class Entries : public CommandLine, public testing::WithParamInterface<Entry> {};
 
 TEST_P(Entries, EndTheProcessWithTheResult) {
