@@ -5,15 +5,13 @@
 # cross-compiles and brings revtick's source in would build the program for
 # its target machine, which the build machine may not run; so it gets a
 # second build of revtick made with the build machine's own compiler
-# (<build>/build-machine/revtick), unless REVTICK_BUILD_MACHINE_PROGRAM names
-# one it already has.
+# (<build>/build-machine/revtick), unless REVTICK_BUILD_MACHINE_PROGRAM
+# (cmake/Options.cmake) names one it already has.
 if(NOT CMAKE_CROSSCOMPILING OR PROJECT_IS_TOP_LEVEL)
   add_executable(revtick::revtick ALIAS revtick)
   return()
 endif()
 
-set(REVTICK_BUILD_MACHINE_PROGRAM "" CACHE FILEPATH
-    "A revtick that runs on the build machine, for the build-number steps of a cross build")
 add_executable(revtick::revtick IMPORTED GLOBAL)
 if(REVTICK_BUILD_MACHINE_PROGRAM)
   set_target_properties(revtick::revtick PROPERTIES IMPORTED_LOCATION ${REVTICK_BUILD_MACHINE_PROGRAM})

@@ -3,21 +3,20 @@
 # library calls where the build optimises, and control-flow protection
 # (CET) where the target has it. PIE comes from the toolchain already.
 #
-# REVTICK_HARDEN (ON by default) turns it off for a comparison: bench/run.sh
-# measures what it costs per update. Left out of the sanitizer and fuzz
-# builds: they are for finding faults, not for shipping, and the
-# sanitizers watch memory more closely than these checks do.
+# REVTICK_HARDEN (cmake/Options.cmake, ON by default) turns it off for a
+# comparison: bench/run.sh measures what it costs per update. Left out of
+# the sanitizer and fuzz builds: they are for finding faults, not for
+# shipping, and the sanitizers watch memory more closely than these checks do.
 #
 #   revtick_harden(PROGRAM <target> OBJECTS <library>...)
 # adds the compile flags to the libraries whose objects make up the program
-# (the unit tests link the same objects) and the link flags to the program. REVTICK_HARDEN_FORTIFY says afterwards whether
-# an optimised program is built with _FORTIFY_SOURCE (OFF where the C library
-# has no fortified calls, or the flags handed to CMake decide it).
+# (the unit tests link the same objects) and the link flags to the program.
+# REVTICK_HARDEN_FORTIFY says afterwards whether an optimised program is
+# built with _FORTIFY_SOURCE (OFF where the C library has no fortified
+# calls, or the flags handed to CMake decide it).
 include(CheckCXXCompilerFlag)
 include(CheckCXXSourceCompiles)
 include(CheckLinkerFlag)
-
-option(REVTICK_HARDEN "Build the POSIX program with full RELRO, BIND_NOW, stack protector, _FORTIFY_SOURCE and CET" ON)
 
 function(revtick_harden)
   cmake_parse_arguments(PARSE_ARGV 0 arg "" "PROGRAM" "OBJECTS")

@@ -5,9 +5,6 @@
 # is where Debian (and most Linux systems) look for them.
 # Windows: LICENSE.txt and a short README.txt beside bin\, with CR LF, for
 # whoever unpacks the ZIP.
-set(REVTICK_MAINTAINER "revtick maintainers <maintainers@revtick.org>" CACHE STRING
-  "Name and address of whoever answers for the packages (Debian's Maintainer field)")
-
 if(WIN32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(REVTICK_WINDOWS_MACHINE "32-bit, for every Windows of the NT family")

@@ -2,12 +2,10 @@
 # own inside this one: <build>/i686-w64-mingw32/revtick.exe (32-bit) and
 # <build>/x86_64-w64-mingw32/revtick.exe (64-bit).
 #
-# REVTICK_WINDOWS: AUTO builds them when both compilers are installed, ON
-# requires them, OFF leaves them out. The environment variable
-# REVTICK_REQUIRE_WINDOWS=1 turns AUTO into ON, so that CI cannot skip them.
-set(REVTICK_WINDOWS AUTO CACHE STRING "Cross-build the Windows programs: AUTO, ON or OFF")
-set_property(CACHE REVTICK_WINDOWS PROPERTY STRINGS AUTO ON OFF)
-
+# REVTICK_WINDOWS (cmake/Options.cmake): AUTO builds them when both
+# compilers are installed, ON requires them, OFF leaves them out. The
+# environment variable REVTICK_REQUIRE_WINDOWS=1 turns AUTO into ON, so that
+# CI cannot skip them.
 set(REVTICK_WINDOWS_REQUIRED OFF)
 if(REVTICK_WINDOWS STREQUAL "ON" OR "$ENV{REVTICK_REQUIRE_WINDOWS}" STREQUAL "1")
   set(REVTICK_WINDOWS_REQUIRED ON)
@@ -15,19 +13,22 @@ endif()
 
 # What cannot be built or run here is decided once, in this file, with the
 # packages that bring it: a configuration error when required, otherwise a
-# note and, for tests/, the skipped suite and its reason.
-#   REVTICK_WINDOWS_ENABLED   both programs are built
-#   REVTICK_WINE_SUITE        the end-to-end suite runs the 64-bit one under Wine
-#   REVTICK_WINE32_SUITE      ... and the 32-bit one under the i386 Wine
-#   REVTICK_STRACE            strace, for the check of the 32-bit setup
-#   REVTICK_WINDOWS_SKIPPED   "<test>|<reason>" for each suite that cannot run
-set(REVTICK_WINDOWS_SKIPPED "")
+# note and, for tests/cmake/windows.cmake, the skipped suite and its reason.
+#   REVTICK_WINDOWS_ENABLED          both programs are built
+#   REVTICK_WINE_SUITE               the end-to-end suite runs the 64-bit one under Wine
+#   REVTICK_WINE32_SUITE             ... and the 32-bit one under the i386 Wine
+#   REVTICK_STRACE                   strace, for the check of the 32-bit setup
+#   REVTICK_WINDOWS_SKIPPED_TESTS    the test standing for each suite that cannot run,
+#   REVTICK_WINDOWS_SKIPPED_REASONS  and, item for item, why not
+set(REVTICK_WINDOWS_SKIPPED_TESTS "")
+set(REVTICK_WINDOWS_SKIPPED_REASONS "")
 macro(revtick_windows_unavailable what test why)
   if(REVTICK_WINDOWS_REQUIRED)
     message(FATAL_ERROR "${what} required, but ${why}")
   endif()
   message(STATUS "${what} skipped: ${why}")
-  list(APPEND REVTICK_WINDOWS_SKIPPED "${test}|${what} skipped: ${why}")
+  list(APPEND REVTICK_WINDOWS_SKIPPED_TESTS ${test})
+  list(APPEND REVTICK_WINDOWS_SKIPPED_REASONS "${what} skipped: ${why}")
 endmacro()
 
 set(revtick_windows_triples i686-w64-mingw32 x86_64-w64-mingw32)

@@ -1,0 +1,89 @@
+# The program as shipped, read back from the binary, installed and packed.
+# Not in a sanitized build, whose program needs the sanitizers' runtimes.
+if(REVTICK_SANITIZE OR REVTICK_FUZZ)
+  return()
+endif()
+
+# The hardening the program is built with (cmake/Hardening.cmake). GNU
+# binutils for the target: llvm-objdump 14 does not name the PLT entries
+# that calls go to.
+find_program(REVTICK_GNU_OBJDUMP NAMES ${CMAKE_LIBRARY_ARCHITECTURE}-objdump objdump)
+find_program(REVTICK_GNU_READELF NAMES ${CMAKE_LIBRARY_ARCHITECTURE}-readelf readelf)
+if(REVTICK_HARDEN)
+  add_test(NAME revtick_hardening
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/hardening_test.sh $<TARGET_FILE:revtick>
+      $<IF:$<AND:$<BOOL:${REVTICK_HARDEN_FORTIFY}>,$<CONFIG:Release,MinSizeRel,RelWithDebInfo>>,1,0>
+      ${CMAKE_CXX_COMPILER} ${REVTICK_GNU_READELF} ${REVTICK_GNU_OBJDUMP})
+else()
+  revtick_skipped_test(revtick_hardening "hardening off: REVTICK_HARDEN=OFF")
+endif()
+
+if(CMAKE_CROSSCOMPILING)
+  # ldd would run the target's loader; the libraries the program names
+  # itself must be the C library's (libc and, on some targets, the loader).
+  set(libc_only "libc\\.so|ld-linux|ld64\\.so")
+  add_test(NAME revtick_needs_only_libc
+    COMMAND sh -c "\"$1\" -d \"$2\" | grep NEEDED && ! \"$1\" -d \"$2\" | grep NEEDED | grep -vE \"$3\""
+      sh ${CMAKE_READELF} $<TARGET_FILE:revtick> ${libc_only})
+  # These run the installed program on the build machine, which cannot.
+  set(why "a cross build: the installed program runs only under the emulator")
+  foreach(name consumer_project build_steps counter_builds debian_package meson_example)
+    revtick_skipped_test(revtick_${name} "${why}")
+  endforeach()
+  # The package is still made for, and marked with, the target's architecture.
+  add_test(NAME revtick_debian_architecture
+    COMMAND env CPACK=${CMAKE_CPACK_COMMAND} READELF=${CMAKE_READELF}
+      sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/deb_architecture_test.sh
+      ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}/deb-architecture ${REVTICK_DEBIAN_ARCHITECTURE})
+  return()
+endif()
+
+if(REVTICK_MUSL)
+  # The portable program is one static file, with no glibc in it.
+  add_test(NAME revtick_static_without_glibc
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/static_test.sh $<TARGET_FILE:revtick> musl)
+elseif(REVTICK_STATIC)
+  # The static program starts without the dynamic loader.
+  add_test(NAME revtick_statically_linked
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/static_test.sh $<TARGET_FILE:revtick>)
+else()
+  # The program needs nothing at run time beyond the C library.
+  add_test(NAME revtick_needs_only_libc
+    COMMAND sh -c "ldd \"$1\" && ! ldd \"$1\" | grep -E 'libstdc\\+\\+|libgcc_s|libm\\.'" sh $<TARGET_FILE:revtick>)
+endif()
+
+# The installed CMake package in the example consumer (Ninja, Unix
+# Makefiles and its plain Makefile), and the Debian package unpacked and run.
+set(tools env CMAKE=${CMAKE_COMMAND} CPACK=${CMAKE_CPACK_COMMAND})
+add_test(NAME revtick_consumer_project
+  COMMAND ${tools} sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/consumer_test.sh
+    ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/consumer)
+# The step in projects: shared headers, parallel builds, clean, a deep
+# folder, and revtick brought in as source.
+add_test(NAME revtick_build_steps
+  COMMAND ${tools} sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/build_steps_test.sh
+    ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/steps)
+add_test(NAME revtick_debian_package
+  COMMAND ${tools} OBJDUMP=${REVTICK_GNU_OBJDUMP}
+    sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/deb_test.sh
+    ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}/deb ${PROJECT_SOURCE_DIR})
+# A consumer of 20 sources built again and again every way the examples
+# build: exactly the files that include the header are compiled again,
+# and the program always carries the counter's number.
+# It takes a minute, and asks nothing of how the program is linked: the
+# static builds leave it to the others.
+if(REVTICK_STATIC OR REVTICK_MUSL)
+  revtick_skipped_test(revtick_counter_builds
+    "a static build: the builds' behaviour does not depend on how revtick is linked")
+else()
+  add_test(NAME revtick_counter_builds
+    COMMAND ${tools} sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/counter_builds_test.sh
+      ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/counter_builds)
+  set_tests_properties(revtick_counter_builds PROPERTIES TIMEOUT 600)
+endif()
+# The Meson example, against the same installed tool; skipped, with its
+# reason, where meson is not installed.
+add_test(NAME revtick_meson_example
+  COMMAND ${tools} sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/meson_test.sh
+    ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/meson)
+set_tests_properties(revtick_meson_example PROPERTIES SKIP_RETURN_CODE 77)
