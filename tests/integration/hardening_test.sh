@@ -9,7 +9,9 @@
 #     FORTIFY: 1 when the program is compiled with _FORTIFY_SOURCE, else 0
 #     CXX: the compiler that linked it, asked where its start files are
 set -eu
+. "$(dirname "$0")/lib.sh"
 program=$1 fortify=$2 cxx=$3 readelf=$4 objdump=$5
+# Every check runs, and each missing protection is named, before the verdict.
 failed=0
 ok() { echo "ok: $*"; }
 bad() { echo "FAIL: $*" >&2; failed=1; }
@@ -111,4 +113,4 @@ if command -v hardening-check >/dev/null && [ "$linked" = dynamic ]; then
 elif [ "$linked" = dynamic ]; then
   echo "hardening-check not run: it is not installed (apt-get install devscripts)"
 fi
-exit $failed
+[ "$failed" = 0 ] || fail "the program lacks the hardening named above"
