@@ -13,6 +13,11 @@ shift 2
 wine64=$1 wineserver=$2
 shift 2
 strace=${STRACE:-strace}
+if ! "$strace" -f -qq -o /dev/null true 2>/dev/null; then
+  [ "${REVTICK_REQUIRE_STRACE:-}" != 1 ] || fail "strace required (REVTICK_REQUIRE_STRACE=1), but it cannot trace here"
+  echo "skipped: strace cannot trace here (no ptrace)"
+  exit 77
+fi
 
 rm -rf "$scratch"
 mkdir -p "$scratch"
