@@ -14,6 +14,7 @@ install(FILES
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickBuildNumber.cmake
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickGeneratedHeader.cmake
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickHeaderInPlace.cmake
+    ${PROJECT_SOURCE_DIR}/cmake/package/revtickRaise.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
   DESTINATION ${package_dir})
 include(${CMAKE_CURRENT_LIST_DIR}/InstallDocs.cmake)
