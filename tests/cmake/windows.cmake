@@ -53,7 +53,9 @@ if(REVTICK_WINE32_SUITE)
 endif()
 add_test(NAME revtick_wine_start COMMAND sh ${session} start ${half32})
 add_test(NAME revtick_wine_stop COMMAND sh ${session} stop)
-set_tests_properties(revtick_wine_start PROPERTIES FIXTURES_SETUP revtick_wine)
+# Setting a prefix up takes Wine 20 to 60 s, and twice that or more on a
+# loaded machine: the limits of these tests leave room for ten times that.
+set_tests_properties(revtick_wine_start PROPERTIES FIXTURES_SETUP revtick_wine TIMEOUT 600)
 set_tests_properties(revtick_wine_stop PROPERTIES FIXTURES_CLEANUP revtick_wine)
 
 set(dir ${REVTICK_WINDOWS_x86_64_DIR})
@@ -65,7 +67,8 @@ gtest_discover_tests(revtick_e2e_tests
   PROPERTIES FIXTURES_REQUIRED revtick_wine)
 add_test(NAME revtick_windows_batch_file
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/batch_test.sh ${REVTICK_WINE64} ${prefix}
-    ${dir}/revtick.exe ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/batch)
+    ${dir}/revtick.exe ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/batch
+    ${dir}/tests/windows/hold_file.exe)
 set_tests_properties(revtick_windows_batch_file PROPERTIES FIXTURES_REQUIRED revtick_wine)
 add_test(NAME revtick_windows_first_header
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/wine_first_header_test.sh ${REVTICK_WINE64}
@@ -83,7 +86,7 @@ gtest_discover_tests(revtick_e2e_tests
     WINELOADERNOEXEC=1 ${REVTICK_QEMU_I386} ${REVTICK_WINE32} ${dir}/revtick.exe
   # Each start costs about a second under emulation: the contention
   # test makes half the runs it makes under Wine alone.
-  PROPERTIES FIXTURES_REQUIRED revtick_wine ENVIRONMENT REVTICK_CONTENTION_RUNS=20)
+  PROPERTIES FIXTURES_REQUIRED revtick_wine ENVIRONMENT REVTICK_CONTENTION_RUNS=20 TIMEOUT 600)
 if(REVTICK_STRACE)
   add_test(NAME revtick_wine32_setup_without_kernel
     COMMAND env STRACE=${REVTICK_STRACE}
@@ -91,5 +94,6 @@ if(REVTICK_STRACE)
       ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_session.sh
       ${CMAKE_CURRENT_BINARY_DIR}/no_32bit_kernel ${REVTICK_WINE64} ${REVTICK_WINESERVER}
       ${half32})
-  set_tests_properties(revtick_wine32_setup_without_kernel PROPERTIES SKIP_RETURN_CODE 77)
+  set_tests_properties(revtick_wine32_setup_without_kernel PROPERTIES SKIP_RETURN_CODE 77
+    TIMEOUT 900)
 endif()
