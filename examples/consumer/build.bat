@@ -25,7 +25,7 @@ goto raise
 :raised
 if not %status%==0 (
   type "%generated%\error.txt" 1>&2
-  echo Build number not updated ^(exit code %status%^) 1>&2
+  echo %~dp0build_number.h: Build number not updated ^(exit code %status%^) 1>&2
   exit /b %status%
 )
 type "%generated%\report.txt"
