@@ -92,8 +92,8 @@ if(REVTICK_STRACE)
     COMMAND env STRACE=${REVTICK_STRACE}
       sh ${CMAKE_CURRENT_SOURCE_DIR}/windows/no_32bit_kernel_test.sh
       ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_session.sh
-      ${CMAKE_CURRENT_BINARY_DIR}/no_32bit_kernel ${REVTICK_WINE64} ${REVTICK_WINESERVER}
+      ${CMAKE_CURRENT_BINARY_DIR}/no_32bit_kernel ${prefix} ${REVTICK_WINE64} ${REVTICK_WINESERVER}
       ${half32})
   set_tests_properties(revtick_wine32_setup_without_kernel PROPERTIES SKIP_RETURN_CODE 77
-    TIMEOUT 900)
+    FIXTURES_REQUIRED revtick_wine TIMEOUT 900)
 endif()
