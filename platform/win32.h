@@ -32,21 +32,18 @@
 // where they are variadic.
 #define REVTICK_SYSTEM __declspec(dllimport)
 #define REVTICK_WINAPI __stdcall
-using BOOL = int;
-using BYTE = unsigned char;
-using WORD = unsigned short;
-using DWORD = unsigned long;
-using LONG = long;
 #else
 #include <errno.h>
 #define REVTICK_SYSTEM
 #define REVTICK_WINAPI
+#endif
+
+// The SDK's sizes (its DWORD and LONG are longs, 32 bits wide on Windows).
 using BOOL = int;
 using BYTE = uint8_t;
 using WORD = uint16_t;
 using DWORD = uint32_t;
 using LONG = int32_t;
-#endif
 using PLONG = LONG*;
 using UINT = unsigned int;
 using HANDLE = void*;

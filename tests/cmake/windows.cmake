@@ -35,18 +35,17 @@ function(revtick_windows_check name exe machine budget)
       ${ARGN})
 endfunction()
 
-foreach(machine IN LISTS revtick_clang_cl_machines)
-  if(NOT REVTICK_CLANG_CL_ENABLED)
-    break()
-  endif()
-  set(dir ${REVTICK_CLANG_CL_${machine}_DIR})
-  revtick_windows_check(clang_cl_${machine} ${dir}/revtick.exe ${machine}
-    ${size_budget_clang_cl_${machine}} -DREADOBJ=${REVTICK_LLVM_READOBJ})
-  add_test(NAME revtick_clang_cl_${machine}_zip
-    COMMAND env CMAKE=${CMAKE_COMMAND} CPACK=${CMAKE_CPACK_COMMAND}
-      sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/zip_test.sh ${dir}
-      ${CMAKE_CURRENT_BINARY_DIR}/zip-clang-cl-${machine} ${PROJECT_SOURCE_DIR})
-endforeach()
+if(REVTICK_CLANG_CL_ENABLED)
+  foreach(machine IN LISTS revtick_clang_cl_machines)
+    set(dir ${REVTICK_CLANG_CL_${machine}_DIR})
+    revtick_windows_check(clang_cl_${machine} ${dir}/revtick.exe ${machine}
+      ${size_budget_clang_cl_${machine}} -DREADOBJ=${REVTICK_LLVM_READOBJ})
+    add_test(NAME revtick_clang_cl_${machine}_zip
+      COMMAND env CMAKE=${CMAKE_COMMAND} CPACK=${CMAKE_CPACK_COMMAND}
+        sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/zip_test.sh ${dir}
+        ${CMAKE_CURRENT_BINARY_DIR}/zip-clang-cl-${machine} ${PROJECT_SOURCE_DIR})
+  endforeach()
+endif()
 
 if(NOT REVTICK_WINDOWS_ENABLED)
   return()
