@@ -98,7 +98,7 @@ for entry in "${commands[@]}"; do
   printf '| %s | %s ms | %s |\n' "$name" "$(ms "${median[$name]}")" "$count"
 done
 none=${median[a build with nothing to do, no step]}
-alone=${median[the step alone (revtick, copy, stamp)]}
+alone=${median[the step alone (cmake -P, revtick)]}
 echo
 echo "- the step costs $(ms "$(awk -v a="$alone" -v b="$none" 'BEGIN { print a - b }')") ms a build" \
   "over a build with nothing to do; median of $runs runs each (hyperfine -N)"
