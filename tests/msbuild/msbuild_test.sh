@@ -68,8 +68,13 @@ compiled() {
 }
 lines() { [ -f "$1" ] && wc -l <"$1" || echo 0; }
 
-printf '%-32s %6s %5s %8s %8s\n' row builds rises compiles failures
-row() { printf '%-32s %6s %5s %8s %8s\n' "$@"; }
+# One line per row, with the seconds it took.
+printf '%-34s %6s %5s %8s %8s %7s\n' row builds rises compiles failures seconds
+row_started=$SECONDS
+row() {
+  printf '%-34s %6s %5s %8s %8s %7s\n' "$@" $((SECONDS - row_started))
+  row_started=$SECONDS
+}
 
 # 10 builds of one project that holds the step: the number rises once a
 # build, exactly main.cpp compiles again, the program prints the counter's
@@ -222,4 +227,20 @@ build "$dir/build.log" "$one" -p:RevtickRaise=false || { cat "$dir/build.log"; f
 cmp -s "$header" "$dir/build_number.h" || fail "without raising: the header is not the counter's text"
 [ "$("$dir/bin/Debug/app")" = 500 ] || fail "without raising: the program prints $("$dir/bin/Debug/app"), not 500"
 row "design-time, single file, no raise" 3 0 - 0
+# The shipped layouts, each with its program found by revtick.props alone:
+# the NuGet package's (build/native, tools/x86 on a machine that is not
+# x64) and the ZIP's (bin/, the program beside the targets).
+for layout in "package:nuget/build/native:nuget/tools/x86" "ZIP:zip/bin:zip/bin"; do
+  what=${layout%%:*} folders=${layout#*:}
+  mkdir -p "$scratch/${folders%%:*}" "$scratch/${folders#*:}"
+  cp "$source/packaging/msbuild/revtick.props" "$source/packaging/msbuild/revtick.targets" "$scratch/${folders%%:*}"
+  cp "$program" "$scratch/${folders#*:}/revtick.exe"
+  targets=$scratch/${folders%%:*}/revtick.targets
+  project "$scratch/$what/app.vcxproj" Application "<RevtickCounter>build_number.h</RevtickCounter>" "$sources"
+  printf '#define BUILD_NUMBER 41\r\n' >"$scratch/$what/build_number.h"
+  env -u PROCESSOR_ARCHITECTURE -u PROCESSOR_ARCHITEW6432 dotnet msbuild -nologo -nr:false -v:m \
+    "$scratch/$what/app.vcxproj" >"$scratch/$what/build.log" 2>&1 || { cat "$scratch/$what/build.log"; fail "$what layout: the build failed"; }
+  [ "$("$scratch/$what/bin/Debug/app")" = 42 ] || fail "$what layout: the program prints $("$scratch/$what/bin/Debug/app"), not 42"
+done
+row "package and ZIP layouts" 2 2 4 0
 echo "ok: revtick.targets in dotnet msbuild $(dotnet msbuild -version | tail -n 1)"
