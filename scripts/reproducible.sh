@@ -25,6 +25,7 @@ artifacts=(
   "build/release/revtick_*.deb"
   build/windows/packages/revtick-*-win32.zip
   build/windows/packages/revtick-*-win64.zip
+  "build/windows/packages/revtick.*.nupkg"
 )
 
 # The presets' own commands; the portable build without its tests, which
