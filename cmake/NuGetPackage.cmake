@@ -24,9 +24,9 @@ endif()
 set(nuspec ${CMAKE_BINARY_DIR}/nuget/revtick.nuspec)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/msbuild/revtick.nuspec.in ${nuspec} @ONLY)
 
-find_package(Python3 COMPONENTS Interpreter)
+find_program(REVTICK_PYTHON python3 NO_CMAKE_FIND_ROOT_PATH)
 find_package(Git QUIET)
-if(NOT Python3_FOUND)
+if(NOT REVTICK_PYTHON)
   message(STATUS "python3 not found: no NuGet package")
   return()
 endif()
@@ -38,7 +38,7 @@ foreach(pair IN LISTS REVTICK_NUGET_PROGRAMS)
 endforeach()
 set(package ${CMAKE_BINARY_DIR}/packages/revtick.${REVTICK_NUGET_VERSION}.nupkg)
 add_custom_command(OUTPUT ${package}
-  COMMAND ${CMAKE_COMMAND} -DPYTHON=${Python3_EXECUTABLE} -DCPACK_REVTICK_GIT=${GIT_EXECUTABLE}
+  COMMAND ${CMAKE_COMMAND} -DPYTHON=${REVTICK_PYTHON} -DCPACK_REVTICK_GIT=${GIT_EXECUTABLE}
     -DCPACK_REVTICK_SOURCE_DIR=${PROJECT_SOURCE_DIR} -DPACKAGE=${package} -DNUSPEC=${nuspec}
     "-DPROGRAMS=${REVTICK_NUGET_PROGRAMS}" -DSTAGING=${CMAKE_BINARY_DIR}/nuget -P ${PROJECT_SOURCE_DIR}/cmake/NuGetPack.cmake
   DEPENDS ${inputs} ${msbuild}/pack_nupkg.py ${PROJECT_SOURCE_DIR}/cmake/NuGetPack.cmake
