@@ -78,9 +78,11 @@ row() {
 
 # 10 builds of one project that holds the step: the number rises once a
 # build, exactly main.cpp compiles again, the program prints the counter's
-# number, and with -n the header has the counter's very bytes.
+# number, and with -n the header has the counter's very bytes. With -t the
+# counter keeps its first time, so only a header with a time of its own
+# gets main.cpp compiled again.
 one=$scratch/one/app.vcxproj
-project "$one" Application "<RevtickCounter>build_number.h</RevtickCounter>$program_xml<RevtickOptions>-n -v</RevtickOptions>" "$sources"
+project "$one" Application "<RevtickCounter>build_number.h</RevtickCounter>$program_xml<RevtickOptions>-n -t -v</RevtickOptions>" "$sources"
 dir=$(dirname "$one")
 printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number.h"
 compiles=0
