@@ -102,18 +102,14 @@ for round in 1 2 3 4 5 6 7 8 9 10; do
 done
 row "one project" 10 $(($(number "$dir/build_number.h") - 6)) $compiles 0
 
-# A solution: a Utility project holds the step, two programs reference it
-# and take the header from its folder (solution.props stands for the
-# solution's Directory.Build.props), all built at once (-m). Each build
-# raises the number once, and both programs print it.
-cat >"$scratch/solution.props" <<'EOF'
-<Project>
-  <PropertyGroup>
-    <RevtickHeaderFolder>$(MSBuildThisFileDirectory)generated\$(Configuration)\</RevtickHeaderFolder>
-  </PropertyGroup>
-</Project>
-EOF
-reference='<ProjectReference Include="../version/version.vcxproj"><ReferenceOutputAssembly>false</ReferenceOutputAssembly></ProjectReference>'
+# A solution as docs/integration.md lays it out: a Utility project holds
+# the step, two programs reference it and take the header from the folder
+# that the solution's Directory.Build.props names (solution.props here, which
+# each project imports first, as Microsoft.Cpp.Default.props does), all
+# built at once (-m). Each build raises the number once; both programs print it.
+readme_block "$source/docs/integration.md" "MSBuild Directory.Build.props" xml >"$scratch/solution.props"
+reference=$(readme_block "$source/docs/integration.md" "MSBuild ProjectReference" xml | grep -v ItemGroup)
+[ -n "$reference" ] || fail "docs/integration.md shows no ProjectReference"
 project "$scratch/version/version.vcxproj" Utility "<RevtickCounter>../build_number.h</RevtickCounter>$program_xml" "" \
   "$scratch/solution.props"
 for name in app tool; do
