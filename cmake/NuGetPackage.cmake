@@ -36,7 +36,8 @@ foreach(pair IN LISTS REVTICK_NUGET_PROGRAMS)
   string(REGEX REPLACE "^[^=]*=" "" folder "${pair}")
   list(APPEND inputs ${folder}/revtick.exe)
 endforeach()
-set(package ${CMAKE_BINARY_DIR}/packages/revtick.${REVTICK_NUGET_VERSION}.nupkg)
+set(REVTICK_NUGET_PACKAGE ${CMAKE_BINARY_DIR}/packages/revtick.${REVTICK_NUGET_VERSION}.nupkg)
+set(package ${REVTICK_NUGET_PACKAGE})
 add_custom_command(OUTPUT ${package}
   COMMAND ${CMAKE_COMMAND} -DPYTHON=${REVTICK_PYTHON} -DCPACK_REVTICK_GIT=${GIT_EXECUTABLE}
     -DCPACK_REVTICK_SOURCE_DIR=${PROJECT_SOURCE_DIR} -DPACKAGE=${package} -DNUSPEC=${nuspec}

@@ -5,11 +5,13 @@
 # meets the counter; each row checks the counter's rises, which sources
 # compile, the numbers the programs print and the build's errors, then
 # prints its line of the table.
-#   msbuild_test.sh PROGRAM SOURCE_DIR SCRATCH
+#   msbuild_test.sh PROGRAM SOURCE_DIR SCRATCH [NUPKG]
+# With NUPKG, the package's layout is that package's, unpacked, with the
+# POSIX program in place of its Windows ones.
 # Skipped (exit 77), with the reason, where dotnet is missing;
 # REVTICK_REQUIRE_DOTNET=1 (CI) makes that a failure.
 set -eu
-program=$1 source=$2 scratch=$3
+program=$1 source=$2 scratch=$3 nupkg=${4:-}
 . "$source/tests/integration/lib.sh"
 
 if ! command -v dotnet >/dev/null || ! dotnet msbuild -version >/dev/null 2>&1; then
@@ -228,11 +230,25 @@ row "design-time, single file, no raise" 3 0 - 0
 # The shipped layouts, each with its program found by revtick.props alone:
 # the NuGet package's (build/native, tools/x86 on a machine that is not
 # x64) and the ZIP's (bin/, the program beside the targets).
+if [ -n "$nupkg" ]; then
+  python3 -m zipfile -l "$nupkg" | awk 'NR > 1 { print $1 }' >"$scratch/nupkg.list"
+  LC_ALL=C sort -c "$scratch/nupkg.list" || fail "$(basename "$nupkg") is not in name order"
+  for name in '[Content_Types].xml' _rels/.rels revtick.nuspec build/native/revtick.props \
+    build/native/revtick.targets tools/x86/revtick.exe tools/x64/revtick.exe; do
+    grep -qxF "$name" "$scratch/nupkg.list" || fail "$(basename "$nupkg") holds no $name"
+  done
+  python3 -m zipfile -e "$nupkg" "$scratch/nuget"
+  # (unpacked without their modes: cp makes new, runnable files)
+  rm "$scratch"/nuget/tools/*/revtick.exe
+  for machine in x86 x64; do cp "$program" "$scratch/nuget/tools/$machine/revtick.exe"; done
+fi
 for layout in "package:nuget/build/native:nuget/tools/x86" "ZIP:zip/bin:zip/bin"; do
   what=${layout%%:*} folders=${layout#*:}
-  mkdir -p "$scratch/${folders%%:*}" "$scratch/${folders#*:}"
-  cp "$source/packaging/msbuild/revtick.props" "$source/packaging/msbuild/revtick.targets" "$scratch/${folders%%:*}"
-  cp "$program" "$scratch/${folders#*:}/revtick.exe"
+  if [ ! -f "$scratch/${folders%%:*}/revtick.targets" ]; then
+    mkdir -p "$scratch/${folders%%:*}" "$scratch/${folders#*:}"
+    cp "$source/packaging/msbuild/revtick.props" "$source/packaging/msbuild/revtick.targets" "$scratch/${folders%%:*}"
+    cp "$program" "$scratch/${folders#*:}/revtick.exe"
+  fi
   targets=$scratch/${folders%%:*}/revtick.targets
   project "$scratch/$what/app.vcxproj" Application "<RevtickCounter>build_number.h</RevtickCounter>" "$sources"
   printf '#define BUILD_NUMBER 41\r\n' >"$scratch/$what/build_number.h"
@@ -240,5 +256,5 @@ for layout in "package:nuget/build/native:nuget/tools/x86" "ZIP:zip/bin:zip/bin"
     "$scratch/$what/app.vcxproj" >"$scratch/$what/build.log" 2>&1 || { cat "$scratch/$what/build.log"; fail "$what layout: the build failed"; }
   [ "$("$scratch/$what/bin/Debug/app")" = 42 ] || fail "$what layout: the program prints $("$scratch/$what/bin/Debug/app"), not 42"
 done
-row "package and ZIP layouts" 2 2 4 0
+row "${nupkg:+the }package and ZIP layouts" 2 2 4 0
 echo "ok: revtick.targets in dotnet msbuild $(dotnet msbuild -version | tail -n 1)"
