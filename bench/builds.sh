@@ -75,7 +75,7 @@ per_build[in-place]=$(compiles in-place)
 
 commands=(
   "a build with nothing to do, no step|ninja -C none/build"
-  "the step alone (revtick, copy, stamp)|ninja -C counter/build $step"
+  "the step alone (cmake -P, revtick)|ninja -C counter/build $step"
   "a build, COUNTER form|ninja -C counter/build"
   "a build, in-place form|ninja -C in-place/build"
 )

@@ -14,6 +14,7 @@ install(FILES
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickBuildNumber.cmake
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickGeneratedHeader.cmake
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickHeaderInPlace.cmake
+    ${PROJECT_SOURCE_DIR}/cmake/package/revtickRaise.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
   DESTINATION ${package_dir})
 include(${CMAKE_CURRENT_LIST_DIR}/InstallDocs.cmake)
@@ -50,8 +51,14 @@ if(WIN32)
   endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(CPACK_SYSTEM_NAME win32)
+  elseif(CMAKE_CXX_COMPILER_ARCHITECTURE_ID STREQUAL "ARM64")
+    set(CPACK_SYSTEM_NAME arm64)
   else()
     set(CPACK_SYSTEM_NAME win64)
+  endif()
+  if(MSVC)
+    # Made by Visual Studio's compilers: beside mingw-w64's, not over them.
+    string(APPEND CPACK_SYSTEM_NAME -msvc)
   endif()
 else()
   set(CPACK_GENERATOR DEB)

@@ -14,6 +14,8 @@ option(REVTICK_MUSL "Build the POSIX program statically against musl (musl-tools
 option(REVTICK_HARDEN "Build the POSIX program with full RELRO, BIND_NOW, stack protector, _FORTIFY_SOURCE and CET" ON)
 set(REVTICK_WINDOWS AUTO CACHE STRING "Cross-build the Windows programs: AUTO, ON or OFF")
 set_property(CACHE REVTICK_WINDOWS PROPERTY STRINGS AUTO ON OFF)
+set(REVTICK_WINDOWS_TOOLCHAINS "mingw-w64;clang-cl" CACHE STRING
+  "The toolchains that cross-build the Windows programs: mingw-w64, clang-cl or both")
 
 # The packages.
 set(REVTICK_MAINTAINER "revtick maintainers <maintainers@revtick.org>" CACHE STRING

@@ -1,9 +1,13 @@
-# The Windows programs, cross-compiled with mingw-w64 in build trees of their
-# own inside this one: <build>/i686-w64-mingw32/revtick.exe (32-bit) and
-# <build>/x86_64-w64-mingw32/revtick.exe (64-bit).
+# The Windows programs, cross-compiled in build trees of their own inside
+# this one, by each toolchain of REVTICK_WINDOWS_TOOLCHAINS
+# (cmake/Options.cmake):
+#   mingw-w64  <build>/i686-w64-mingw32/revtick.exe (32-bit) and
+#              <build>/x86_64-w64-mingw32/revtick.exe (64-bit)
+#   clang-cl   <build>/<machine>-pc-windows-msvc/revtick.exe for i686, x86_64
+#              and aarch64: Visual Studio's ClangCL compiler with lld-link
 #
-# REVTICK_WINDOWS (cmake/Options.cmake): AUTO builds them when both
-# compilers are installed, ON requires them, OFF leaves them out. The
+# REVTICK_WINDOWS (cmake/Options.cmake): AUTO builds them when a toolchain's
+# tools are installed, ON requires them, OFF leaves them out. The
 # environment variable REVTICK_REQUIRE_WINDOWS=1 turns AUTO into ON, so that
 # CI cannot skip them.
 set(REVTICK_WINDOWS_REQUIRED OFF)
@@ -14,7 +18,8 @@ endif()
 # What cannot be built or run here is decided once, in this file, with the
 # packages that bring it: a configuration error when required, otherwise a
 # note and, for tests/cmake/windows.cmake, the skipped suite and its reason.
-#   REVTICK_WINDOWS_ENABLED          both programs are built
+#   REVTICK_WINDOWS_ENABLED          both mingw-w64 programs are built
+#   REVTICK_CLANG_CL_ENABLED         the three clang-cl programs are built
 #   REVTICK_WINE_SUITE               the end-to-end suite runs the 64-bit one under Wine
 #   REVTICK_WINE32_SUITE             ... and the 32-bit one under the i386 Wine
 #   REVTICK_STRACE                   strace, for the check of the 32-bit setup
@@ -32,11 +37,13 @@ macro(revtick_windows_unavailable what test why)
 endmacro()
 
 set(revtick_windows_triples i686-w64-mingw32 x86_64-w64-mingw32)
+set(revtick_clang_cl_machines i686 x86_64 aarch64)
 set(REVTICK_WINDOWS_ENABLED OFF)
+set(REVTICK_CLANG_CL_ENABLED OFF)
 set(REVTICK_WINE_SUITE OFF)
 set(REVTICK_WINE32_SUITE OFF)
 set(REVTICK_WINDOWS_MISSING "")  # the tools not found
-if(NOT REVTICK_WINDOWS STREQUAL "OFF")
+if(NOT REVTICK_WINDOWS STREQUAL "OFF" AND "mingw-w64" IN_LIST REVTICK_WINDOWS_TOOLCHAINS)
   foreach(triple IN LISTS revtick_windows_triples)
     find_program(REVTICK_${triple}_CXX ${triple}-g++)
     find_program(REVTICK_${triple}_OBJDUMP ${triple}-objdump)
@@ -54,6 +61,27 @@ if(NOT REVTICK_WINDOWS STREQUAL "OFF")
       "mingw-w64 not found (${missing}): apt-get install g++-mingw-w64-i686 g++-mingw-w64-x86-64")
   else()
     set(REVTICK_WINDOWS_ENABLED ON)
+  endif()
+endif()
+
+# clang-cl, lld-link and the LLVM tools the toolchain file names
+# (cmake/toolchains/clang-cl.cmake), and llvm-readobj for the checks.
+if(NOT REVTICK_WINDOWS STREQUAL "OFF" AND "clang-cl" IN_LIST REVTICK_WINDOWS_TOOLCHAINS)
+  set(missing "")
+  foreach(tool clang-cl lld-link llvm-lib llvm-rc llvm-mt llvm-dlltool llvm-readobj)
+    string(TOUPPER ${tool} variable)
+    string(REPLACE "-" "_" variable REVTICK_${variable})
+    find_program(${variable} NAMES ${tool}-14 ${tool})
+    if(NOT ${variable})
+      list(APPEND missing ${tool})
+    endif()
+  endforeach()
+  if(missing)
+    list(JOIN missing ", " missing)
+    revtick_windows_unavailable("Windows build with clang-cl" revtick_clang_cl_suite
+      "${missing} not found: apt-get install clang-14 lld-14 llvm-14")
+  else()
+    set(REVTICK_CLANG_CL_ENABLED ON)
   endif()
 endif()
 
@@ -145,4 +173,36 @@ if(REVTICK_WINDOWS_ENABLED)
     VERBATIM)
   # ... and the NuGet package of both, for Visual Studio projects.
   include(${CMAKE_CURRENT_LIST_DIR}/NuGetPackage.cmake)
+endif()
+
+if(REVTICK_CLANG_CL_ENABLED)
+  include(ExternalProject)
+  set(configs "")
+  foreach(machine IN LISTS revtick_clang_cl_machines)
+    set(dir ${CMAKE_BINARY_DIR}/${machine}-pc-windows-msvc)
+    set(REVTICK_CLANG_CL_${machine}_DIR ${dir})
+    ExternalProject_Add(revtick_clang_cl_${machine}
+      SOURCE_DIR ${PROJECT_SOURCE_DIR}
+      BINARY_DIR ${dir}
+      CMAKE_ARGS
+        -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchains/clang-cl-${machine}.cmake
+        -DCMAKE_BUILD_TYPE=MinSizeRel
+        -DCMAKE_COMPILE_WARNING_AS_ERROR=${CMAKE_COMPILE_WARNING_AS_ERROR}
+        # The test helpers need a Windows SDK; the suites start the
+        # mingw-w64 build's.
+        -DREVTICK_BUILD_TESTS=OFF
+      INSTALL_COMMAND ""
+      BUILD_ALWAYS ON
+      BUILD_BYPRODUCTS ${dir}/revtick.exe)
+    list(APPEND configs COMMAND ${CMAKE_CPACK_COMMAND} --config ${dir}/CPackConfig.cmake
+      -B ${CMAKE_BINARY_DIR}/packages)
+  endforeach()
+
+  # A ZIP of each program: <build>/packages/revtick-<version>-win32-msvc.zip,
+  # -win64-msvc.zip and -arm64-msvc.zip.
+  list(TRANSFORM revtick_clang_cl_machines PREPEND revtick_clang_cl_ OUTPUT_VARIABLE builds)
+  add_custom_target(revtick_clang_cl_packages ${configs}
+    DEPENDS ${builds}
+    COMMENT "Packing the clang-cl programs"
+    VERBATIM)
 endif()

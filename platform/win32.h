@@ -5,9 +5,13 @@
 // program (platform/posix) or by the fault-injecting double of the tests.
 // This header and those implementations are the only code that knows which
 // operating system it runs on.
+//
+// mingw-w64 brings its own Windows headers. cl and clang-cl get the
+// declarations below, as the system's DLLs export them, so that building
+// the program needs no Windows SDK.
 #pragma once
 
-#ifdef _WIN32
+#if defined(_WIN32) && !defined(_MSC_VER)
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -19,10 +23,22 @@
 
 // The C library's own headers, not the C++ ones: the tool needs nothing of
 // the C++ library, and a build against musl sees musl's headers alone.
-#include <errno.h>
 #include <stdarg.h>
 #include <stdint.h>
 
+#ifdef _WIN32
+// The system's routines: called through the import table (dllimport), and
+// on 32-bit x86 with the callee popping its arguments (__stdcall) except
+// where they are variadic.
+#define REVTICK_SYSTEM __declspec(dllimport)
+#define REVTICK_WINAPI __stdcall
+#else
+#include <errno.h>
+#define REVTICK_SYSTEM
+#define REVTICK_WINAPI
+#endif
+
+// The SDK's sizes (its DWORD and LONG are longs, 32 bits wide on Windows).
 using BOOL = int;
 using BYTE = uint8_t;
 using WORD = uint16_t;
@@ -61,13 +77,20 @@ using va_list_t = va_list;
 #define SUBLANG_DEFAULT 0x01u
 #define MAKELANGID(p, s) ((static_cast<WORD>(s) << 10) | static_cast<WORD>(p))
 
+#define ERROR_SUCCESS 0u
+#ifdef _WIN32
+#define ERROR_SHARING_VIOLATION 32u
+#define ERROR_HANDLE_EOF 38u
+#define ERROR_INVALID_PARAMETER 87u
+#define ERROR_DISK_FULL 112u
+#else
 // System error codes are errno values here (facility 0). The tool names the
 // few it sets itself by their Win32 names.
-#define ERROR_SUCCESS 0u
 #define ERROR_INVALID_PARAMETER static_cast<DWORD>(EINVAL)
 #define ERROR_HANDLE_EOF static_cast<DWORD>(ENODATA)
 #define ERROR_DISK_FULL static_cast<DWORD>(ENOSPC)
 #define ERROR_SHARING_VIOLATION static_cast<DWORD>(EBUSY)
+#endif
 
 struct FILETIME {
   DWORD dwLowDateTime;
@@ -143,40 +166,48 @@ using LPOSVERSIONINFOA = OSVERSIONINFOA*;
 
 extern "C" {
 // Process
-LPSTR GetCommandLineA();
-[[noreturn]] void ExitProcess(UINT exitCode);
-void GetStartupInfoA(LPSTARTUPINFOA info);
-HANDLE GetStdHandle(DWORD which);
-BOOL CloseHandle(HANDLE handle);
+REVTICK_SYSTEM LPSTR REVTICK_WINAPI GetCommandLineA();
+[[noreturn]] REVTICK_SYSTEM void REVTICK_WINAPI ExitProcess(UINT exitCode);
+REVTICK_SYSTEM void REVTICK_WINAPI GetStartupInfoA(LPSTARTUPINFOA info);
+REVTICK_SYSTEM HANDLE REVTICK_WINAPI GetStdHandle(DWORD which);
+REVTICK_SYSTEM BOOL REVTICK_WINAPI CloseHandle(HANDLE handle);
 
 // Files and their times
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
-                   DWORD disposition, DWORD flags, HANDLE templateFile);
-BOOL GetFileTime(HANDLE handle, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite);
-BOOL SetFileTime(HANDLE handle, const FILETIME* creation, const FILETIME* lastAccess,
-                 const FILETIME* lastWrite);
-BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
-BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written,
-               LPOVERLAPPED overlapped);
-DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method);
-BOOL SetEndOfFile(HANDLE handle);
+REVTICK_SYSTEM HANDLE REVTICK_WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
+                                                 LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                                                 DWORD flags, HANDLE templateFile);
+REVTICK_SYSTEM BOOL REVTICK_WINAPI GetFileTime(HANDLE handle, LPFILETIME creation,
+                                               LPFILETIME lastAccess, LPFILETIME lastWrite);
+REVTICK_SYSTEM BOOL REVTICK_WINAPI SetFileTime(HANDLE handle, const FILETIME* creation,
+                                               const FILETIME* lastAccess,
+                                               const FILETIME* lastWrite);
+REVTICK_SYSTEM BOOL REVTICK_WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead,
+                                            LPDWORD read, LPOVERLAPPED overlapped);
+REVTICK_SYSTEM BOOL REVTICK_WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite,
+                                             LPDWORD written, LPOVERLAPPED overlapped);
+REVTICK_SYSTEM DWORD REVTICK_WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh,
+                                                   DWORD method);
+REVTICK_SYSTEM BOOL REVTICK_WINAPI SetEndOfFile(HANDLE handle);
 
 // Clock
-void GetSystemTime(LPSYSTEMTIME time);
-BOOL SystemTimeToFileTime(const SYSTEMTIME* time, LPFILETIME fileTime);
+REVTICK_SYSTEM void REVTICK_WINAPI GetSystemTime(LPSYSTEMTIME time);
+REVTICK_SYSTEM BOOL REVTICK_WINAPI SystemTimeToFileTime(const SYSTEMTIME* time,
+                                                        LPFILETIME fileTime);
 
 // Errors and the system
-DWORD GetLastError();
-void SetLastError(DWORD code);
-DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD code, DWORD language, LPSTR buffer,
-                     DWORD size, va_list_t* arguments);
-BOOL GetVersionExA(LPOSVERSIONINFOA info);
+REVTICK_SYSTEM DWORD REVTICK_WINAPI GetLastError();
+REVTICK_SYSTEM void REVTICK_WINAPI SetLastError(DWORD code);
+REVTICK_SYSTEM DWORD REVTICK_WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD code,
+                                                   DWORD language, LPSTR buffer, DWORD size,
+                                                   va_list_t* arguments);
+REVTICK_SYSTEM BOOL REVTICK_WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 
 // Text
-int lstrlenA(LPCSTR text);
-LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int capacity);
-int wsprintfA(LPSTR dest, LPCSTR format, ...);
-int wvnsprintfA(LPSTR dest, int capacity, LPCSTR format, va_list_t arguments);
+REVTICK_SYSTEM int REVTICK_WINAPI lstrlenA(LPCSTR text);
+REVTICK_SYSTEM LPSTR REVTICK_WINAPI lstrcpynA(LPSTR dest, LPCSTR src, int capacity);
+REVTICK_SYSTEM int wsprintfA(LPSTR dest, LPCSTR format, ...);
+REVTICK_SYSTEM int REVTICK_WINAPI wvnsprintfA(LPSTR dest, int capacity, LPCSTR format,
+                                              va_list_t arguments);
 }
 
 #endif

@@ -7,8 +7,8 @@
 #   bash scripts/reproducible.sh [scratch folder, default build/reproducible]
 # The commit is HEAD: changes not committed are not built. SOURCE_DATE_EPOCH
 # is left as it is: unset, each build takes the commit's time. Needs git,
-# and what the release, static, portable and windows presets need
-# (mingw-w64, musl-tools).
+# and what the release, static, portable, windows and windows-clang-cl
+# presets need (mingw-w64, musl-tools, clang-14, lld-14, llvm-14).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=${1:-$root/build/reproducible}
@@ -26,6 +26,12 @@ artifacts=(
   build/windows/packages/revtick-*-win32.zip
   build/windows/packages/revtick-*-win64.zip
   "build/windows/packages/revtick.*.nupkg"
+  build/windows-clang-cl/i686-pc-windows-msvc/revtick.exe
+  build/windows-clang-cl/x86_64-pc-windows-msvc/revtick.exe
+  build/windows-clang-cl/aarch64-pc-windows-msvc/revtick.exe
+  build/windows-clang-cl/packages/revtick-*-win32-msvc.zip
+  build/windows-clang-cl/packages/revtick-*-win64-msvc.zip
+  build/windows-clang-cl/packages/revtick-*-arm64-msvc.zip
 )
 
 # The presets' own commands; the portable build without its tests, which
@@ -37,6 +43,7 @@ build_all() {
   cmake --preset portable -DREVTICK_BUILD_TESTS=OFF
   cmake --build --preset portable
   cmake --workflow --preset windows
+  cmake --workflow --preset windows-clang-cl
 }
 
 build_in() {
@@ -58,7 +65,7 @@ build_in "$first"
 TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 build_in "$second"
 
 differ=0
-printf '%-46s %-64s %s\n' artifact "sha256 in $(basename "$first")" "sha256 in $(basename "$second")"
+printf '%-58s %-64s %s\n' artifact "sha256 in $(basename "$first")" "sha256 in $(basename "$second")"
 for pattern in "${artifacts[@]}"; do
   # shellcheck disable=SC2206 # the pattern names one file
   a=($first/$pattern) b=($second/$pattern)
@@ -69,7 +76,7 @@ for pattern in "${artifacts[@]}"; do
   fi
   hash_a=$(sha256sum <"${a[0]}" | cut -d' ' -f1)
   hash_b=$(sha256sum <"${b[0]}" | cut -d' ' -f1)
-  printf '%-46s %s %s\n' "${a[0]#"$first"/}" "$hash_a" "$hash_b"
+  printf '%-58s %s %s\n' "${a[0]#"$first"/}" "$hash_a" "$hash_b"
   [ "$hash_a" = "$hash_b" ] || differ=1
 done
 if ((differ)); then

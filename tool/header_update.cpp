@@ -59,53 +59,47 @@ DWORD ReadOriginal(HeaderFile& file) {
   return kNoFailure;
 }
 
-// Checks the definition line and takes the macro name and number from it.
-DWORD ParseDefinition(const HeaderFile& file, bool addNext, Definition& definition) {
+// Why a definition line is refused: the message, and the text it quotes
+// (if its message has a place for one); no message for a line accepted.
+struct Refusal {
+  const char* message = nullptr;
+  const char* quoted = nullptr;
+};
+
+// Checks the definition line, one part after another, and takes the macro
+// name and number from it.
+Refusal ReadDefinition(const HeaderFile& file, bool addNext, Definition& definition) {
   char* const text = definition.text;
   const DWORD counted = file.originalLength < kCountedBytes ? file.originalLength : kCountedBytes;
   memcpy(text, file.original, counted);
   text[counted] = '\0';
-  if (counted < 2 || text[counted - 2] != '\r' || text[counted - 1] != '\n') {
-    PrintErr("No EOL");
-    return kExitBadContent;
-  }
+  if (counted < 2 || text[counted - 2] != '\r' || text[counted - 1] != '\n') return {"No EOL"};
   text[counted - 2] = '\0';
 
   const char* position = SkipBlanks(text);
   const int defineLength = lstrlenA(kDefineWord);
-  if (strncmp(position, kDefineWord, defineLength) != 0) {
-    PrintErr("No \"%s\": \"%s\"", kDefineWord, text);
-    return kExitBadContent;
-  }
+  if (strncmp(position, kDefineWord, defineLength) != 0) return {"No \"#define\": \"%s\"", text};
   position += defineLength;
-  if (!IsBlank(*position)) {
-    PrintErr("No blank after \"%s\": \"%s\"", kDefineWord, text);
-    return kExitBadContent;
-  }
+  if (!IsBlank(*position)) return {"No blank after \"#define\": \"%s\"", text};
   const char* name = SkipBlanks(position);
-  if (*name == '\0') {
-    PrintErr("No macro name: \"%s\"", text);
-    return kExitBadContent;
-  }
+  if (*name == '\0') return {"No macro name: \"%s\"", text};
   const char* nameEnd = FindBlank(name);
-  if (*nameEnd == '\0') {
-    PrintErr("No blank after macro name: \"%s\"", text);
-    return kExitBadContent;
-  }
+  if (*nameEnd == '\0') return {"No blank after macro name: \"%s\"", text};
   lstrcpynA(definition.macroName, name, static_cast<int>(nameEnd - name) + 1);
 
   const char* number = SkipBlanks(nameEnd);
   const char* numberEnd = number;
   definition.number = ParseUnsigned(number, &numberEnd);
-  if (numberEnd == number) {
-    PrintErr("Invalid number: \"%s\"", number);
-    return kExitBadContent;
-  }
-  if (!addNext && *SkipBlanks(numberEnd) != '\0') {
-    PrintErr("No EOF after the build number value");
-    return kExitBadContent;
-  }
-  return kNoFailure;
+  if (numberEnd == number) return {"Invalid number: \"%s\"", number};
+  if (!addNext && *SkipBlanks(numberEnd) != '\0') return {"No EOF after the build number value"};
+  return {};
+}
+
+DWORD ParseDefinition(const HeaderFile& file, bool addNext, Definition& definition) {
+  const Refusal refusal = ReadDefinition(file, addNext, definition);
+  if (refusal.message == nullptr) return kNoFailure;
+  PrintErr(refusal.message, refusal.quoted);
+  return kExitBadContent;
 }
 
 int ComposeNewText(const Definition& definition, bool addNext, char (&newText)[kNewTextSize]) {

@@ -10,7 +10,7 @@
 # option, and the program always carries the header's number. The COUNTER
 # form compiles again only the files that include the header; configure
 # says how to move to it.
-function(_revtick_header_in_place target header options words)
+function(_revtick_header_in_place target header settings words)
   cmake_path(ABSOLUTE_PATH header BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} NORMALIZE)
   cmake_path(GET header FILENAME name)
   _revtick_step_name(${header} step)
@@ -27,7 +27,7 @@ function(_revtick_header_in_place target header options words)
                         "source tree: the build writes it.")
   endif()
   set(witness ${CMAKE_BINARY_DIR}/CMakeFiles/${step}.witness)
-  _revtick_add_step(${header} ${step} "${options}" "in place;${words}" ${target}
+  _revtick_add_step(${header} ${step} "${settings}" "in place;${words}" ${target}
     "COMMAND;${CMAKE_COMMAND};-E;touch;${witness}" ${witness})
   add_dependencies(${target} ${step})
   # After the target's sources are all known: the end of this folder.

@@ -14,37 +14,42 @@ constexpr long long kNanosecondsPerUnit = 100;
 constexpr long long kNanosecondsPerSecond = 1'000'000'000;
 // Seconds from 1601-01-01 to 1970-01-01.
 constexpr long long kEpochDifference = 11'644'473'600;
-constexpr long long kSecondsPerDay = 86'400;
 // The latest FILETIME, and the whole seconds it holds.
 constexpr unsigned long long kMaxUnits = 0x7FFF'FFFF'FFFF'FFFFull;
 constexpr long long kMaxSeconds = static_cast<long long>(kMaxUnits / kUnitsPerSecond);
 // So every FILETIME has a time_t; time_t itself is asserted 64 bits wide.
 static_assert(kMaxSeconds - kEpochDifference <= INT64_MAX && sizeof(time_t) == sizeof(int64_t));
 // The years a SYSTEMTIME may hold; every moment in them has a FILETIME.
-constexpr long long kFirstYear = 1601;
-constexpr long long kLastYear = 30827;
+constexpr unsigned kFirstYear = 1601;
+constexpr unsigned kLastYear = 30827;
+// Both records count from 1601: a SYSTEMTIME is a FILETIME in whole
+// milliseconds split into its calendar parts.
+constexpr unsigned long long kUnitsPerMillisecond = 10'000;
+constexpr unsigned long long kMillisecondsPerDay = 86'400'000;
+// Days to 1601-01-01 from 0000-03-01, where a year that ends in its leap day starts.
+constexpr unsigned long long kDaysFromYearZeroTo1601 = 584'694;
 
-// Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
-long long DaysFromCivil(long long year, unsigned month, unsigned day) {
+// Days since 1601-01-01 of a date from then on.
+unsigned long long DaysFromCivil(unsigned year, unsigned month, unsigned day) {
   year -= month <= 2;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+  const unsigned era = year / 400;
+  const unsigned yearOfEra = year % 400;
   const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
   const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
+  return era * 146097ull + dayOfEra - kDaysFromYearZeroTo1601;
 }
 
-// The date of a day counted from 1970-01-01; the year may be any.
-void CivilFromDays(long long days, long long& year, unsigned& month, unsigned& day) {
-  days += 719468;
-  const long long era = (days >= 0 ? days : days - 146096) / 146097;
-  const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+// The date of a day counted from 1601-01-01.
+void CivilFromDays(unsigned long long days, unsigned& year, unsigned& month, unsigned& day) {
+  days += kDaysFromYearZeroTo1601;
+  const unsigned era = static_cast<unsigned>(days / 146097);
+  const unsigned dayOfEra = static_cast<unsigned>(days % 146097);
   const unsigned yearOfEra =
       (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;
   month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
-  year = static_cast<long long>(yearOfEra) + era * 400 + (month <= 2);
+  year = yearOfEra + era * 400 + (month <= 2);
   day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
 }
 
@@ -89,34 +94,32 @@ bool TimespecFromFileTime(const FILETIME& fileTime, timespec& time) {
   return true;
 }
 
+// Through the FILETIME: one range check, and no day before 1601.
 bool SystemTimeFromClock(const timespec* now, SYSTEMTIME& time) {
   time = SYSTEMTIME{};
   if (now == nullptr) {
     SetLastError(static_cast<DWORD>(errno));
     return false;
   }
-  long long days = now->tv_sec / kSecondsPerDay;
-  long long seconds = now->tv_sec % kSecondsPerDay;
-  if (seconds < 0) {
-    seconds += kSecondsPerDay;
-    --days;
-  }
-  long long year = 0;
-  unsigned month = 0, day = 0;
+  FILETIME reading{};
+  const bool held = FileTimeFromTimespec(*now, reading);
+  const unsigned long long milliseconds = FileTimeTicks(reading) / kUnitsPerMillisecond;
+  const unsigned long long days = milliseconds / kMillisecondsPerDay;
+  unsigned year = 0, month = 0, day = 0;
   CivilFromDays(days, year, month, day);
-  if (year < kFirstYear || year > kLastYear || now->tv_nsec < 0 ||
-      now->tv_nsec >= kNanosecondsPerSecond) {
+  if (!held || year > kLastYear) {
     SetLastError(static_cast<DWORD>(EOVERFLOW));
     return false;
   }
+  const unsigned long long ofDay = milliseconds % kMillisecondsPerDay;
   time.wYear = static_cast<WORD>(year);
   time.wMonth = static_cast<WORD>(month);
   time.wDay = static_cast<WORD>(day);
-  time.wDayOfWeek = static_cast<WORD>((days % 7 + 11) % 7);  // 1970-01-01 was a Thursday
-  time.wHour = static_cast<WORD>(seconds / 3600);
-  time.wMinute = static_cast<WORD>(seconds / 60 % 60);
-  time.wSecond = static_cast<WORD>(seconds % 60);
-  time.wMilliseconds = static_cast<WORD>(now->tv_nsec / 1'000'000);
+  time.wDayOfWeek = static_cast<WORD>((days + 1) % 7);  // 1601-01-01 was a Monday
+  time.wHour = static_cast<WORD>(ofDay / 3'600'000);
+  time.wMinute = static_cast<WORD>(ofDay / 60'000 % 60);
+  time.wSecond = static_cast<WORD>(ofDay / 1'000 % 60);
+  time.wMilliseconds = static_cast<WORD>(ofDay % 1'000);
   return true;
 }
 
@@ -129,8 +132,10 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* time, LPFILETIME fileTime) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  const long long seconds = DaysFromCivil(time->wYear, time->wMonth, time->wDay) * kSecondsPerDay +
-                            time->wHour * 3600LL + time->wMinute * 60LL + time->wSecond;
-  const timespec moment{static_cast<time_t>(seconds), time->wMilliseconds * 1'000'000L};
-  return posix_layer::FileTimeFromTimespec(moment, *fileTime) ? TRUE : FALSE;
+  const unsigned long long milliseconds =
+      DaysFromCivil(time->wYear, time->wMonth, time->wDay) * kMillisecondsPerDay +
+      time->wHour * 3'600'000ull + time->wMinute * 60'000ull + time->wSecond * 1'000ull +
+      time->wMilliseconds;
+  *fileTime = FileTimeFromTicks(milliseconds * kUnitsPerMillisecond);
+  return TRUE;
 }

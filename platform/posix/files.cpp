@@ -24,13 +24,14 @@ int OpenFlags(DWORD access) {
   return read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
 }
 
-BOOL RefuseIrregular(const struct stat& status) {
-  return posix_layer::Fail(S_ISDIR(status.st_mode) ? static_cast<DWORD>(EISDIR)
-                                                   : posix_layer::kNotRegularFile);
+DWORD IrregularCode(const struct stat& status) {
+  return S_ISDIR(status.st_mode) ? static_cast<DWORD>(EISDIR) : posix_layer::kNotRegularFile;
 }
 
 // A file must never land on descriptors 0 to 2: with one of them closed,
-// a stray write meant for that channel would go into the file.
+// a write meant for that channel would go into the file. The tool's own
+// messages cannot (it takes a channel closed at its start as a null
+// handle), but the C library's can: it reports a fatal error on 2.
 int MoveAboveStandard(int fd) {
   if (fd > STDERR_FILENO) return fd;
   const int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
@@ -42,45 +43,33 @@ int MoveAboveStandard(int fd) {
 
 // Opens without blocking (a FIFO would wait for a writer), and refuses
 // anything but a regular file both before and after opening; -1 when it
-// fails, with the last error set.
+// fails, with the last error set. Each step runs only when the ones before
+// it succeeded; the first to fail keeps its code, and a failure leaves by
+// one way, which lets go of the descriptor if there is one.
 int OpenRegular(LPCSTR name, DWORD access) {
-  struct stat before {};
-  if (stat(name, &before) != 0) {
-    posix_layer::FailWithErrno();
-    return -1;
-  }
-  if (!S_ISREG(before.st_mode)) {
-    RefuseIrregular(before);
-    return -1;
-  }
-  int fd = open(name, OpenFlags(access) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) {
-    posix_layer::FailWithErrno();
-    return -1;
-  }
-  // The path may have been swapped between the look and the open.
-  struct stat opened {};
-  if (fstat(fd, &opened) != 0) {
-    posix_layer::FailWithErrno();
-    close(fd);
-    return -1;
-  }
-  if (!S_ISREG(opened.st_mode)) {
-    RefuseIrregular(opened);
-    close(fd);
-    return -1;
-  }
-  fd = MoveAboveStandard(fd);
-  if (fd < 0) {
-    posix_layer::FailWithErrno();
-    return -1;
-  }
-  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    posix_layer::FailWithErrno();
-    close(fd);
-    return -1;
-  }
-  return fd;
+  DWORD failure = 0;
+  const auto succeeded = [&failure](bool result) {
+    if (!result) failure = static_cast<DWORD>(errno);
+    return result;
+  };
+  const auto regular = [&failure](const struct stat& status) {
+    if (!S_ISREG(status.st_mode)) failure = IrregularCode(status);
+    return failure == 0;
+  };
+  struct stat status {};
+  int fd = -1;
+  // Looked at by name, then again once open: the path may have been
+  // swapped between the two.
+  const bool opened =
+      succeeded(stat(name, &status) == 0) && regular(status) &&
+      succeeded((fd = open(name, OpenFlags(access) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) >= 0) &&
+      succeeded(fstat(fd, &status) == 0) && regular(status) &&
+      succeeded((fd = MoveAboveStandard(fd)) >= 0) &&
+      succeeded(fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0);
+  if (opened) return fd;
+  if (fd >= 0) close(fd);
+  posix_layer::Fail(failure);
+  return -1;
 }
 
 // Share mode 0 keeps every other opener out; here that means every other

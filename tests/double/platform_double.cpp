@@ -23,8 +23,12 @@ std::map<std::string, int> callCounts;
 std::jmp_buf exitJump;
 bool exitArmed = false;
 
-// Texts as Windows gives them with FORMAT_MESSAGE_MAX_WIDTH_MASK: one line,
-// usually ending in a space.
+// The system's texts, installed in the user's language alone, as Windows
+// gives them with FORMAT_MESSAGE_MAX_WIDTH_MASK: one line, usually ending in
+// a space where the stored text ends its line. One holds an insert.
+constexpr DWORD kUserLanguage = 0x809;               // English (United Kingdom)
+constexpr DWORD kUserDefault = 0x400, kNeutral = 0;  // both find the user's texts
+constexpr DWORD kWithInsert = 193;
 struct KnownText {
   DWORD code;
   const char* text;
@@ -40,7 +44,12 @@ constexpr KnownText kTexts[] = {
     {ERROR_HANDLE_EOF, "Reached the end of the file. "},
     {0xE0071234u, "Custom component failed."},
     {0xE0070001u, "Ends in two spaces.  "},
+    {kWithInsert, "%1 is not a valid Win32 application. "},
 };
+
+// The dispositions the tool never asks for, carried out, so that a wrong
+// one shows in the file.
+constexpr DWORD kCreateNew = 1, kCreateAlways = 2, kOpenAlways = 4, kTruncateExisting = 5;
 
 std::string HandleName(HANDLE handle) {
   if (handle == nullptr) return "null";
@@ -66,6 +75,13 @@ BOOL Failure(DWORD error) {
 }
 
 bool IsOpenFile(HANDLE handle) { return handle == kFile && os.file.open; }
+
+// Why a call on `handle` that needs `access` fails: not the open file, or
+// not opened for that; 0 when it may go on.
+DWORD Refusal(HANDLE handle, DWORD access) {
+  if (!IsOpenFile(handle)) return kBadHandle;
+  return (os.file.access & access) != 0 ? 0 : EACCES;
+}
 
 // How many of `wanted` bytes a read or write moves under `fault`.
 DWORD Moved(const Fault* fault, DWORD wanted) {
@@ -149,27 +165,37 @@ BOOL CloseHandle(HANDLE handle) {
   return handle == fake::kOut || handle == fake::kErr ? TRUE : fake::Failure(fake::kBadHandle);
 }
 
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
-                   DWORD disposition, DWORD flags, HANDLE templateFile) {
-  os.opened = {name ? name : "(null)", access, shareMode, disposition, flags, security != nullptr,
-               templateFile != nullptr};
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                   DWORD, HANDLE) {
   const fake::Fault* fault = fake::Enter("CreateFileA");
+  fake::File& file = os.file;
+  const bool creates = disposition == fake::kCreateNew || disposition == fake::kCreateAlways ||
+                       disposition == fake::kOpenAlways;
   DWORD error = fault ? fault->error : 0;
-  if (!error && (!os.file.exists || os.opened.name != os.file.name)) error = fake::kNotFound;
-  if (!error && (os.file.locked || os.file.open)) error = ERROR_SHARING_VIOLATION;
+  if (!error && (name == nullptr || name != file.name)) error = fake::kNotFound;
+  if (!error && !file.exists && !creates) error = fake::kNotFound;
+  if (!error && file.exists && disposition == fake::kCreateNew) error = EEXIST;
+  if (!error && (file.locked || file.open)) error = ERROR_SHARING_VIOLATION;
   if (error) {
     fake::Failure(error);
     return INVALID_HANDLE_VALUE;
   }
-  os.file.open = true;
-  os.file.position = 0;
+  if (!file.exists || disposition == fake::kCreateAlways ||
+      disposition == fake::kTruncateExisting) {
+    file.bytes.clear();
+    file.lastWrite = os.systemWriteTime;
+  }
+  file.exists = true;
+  file.open = true;
+  file.access = access;
+  file.position = 0;
   return fake::kFile;
 }
 
 // Like the POSIX layer, only the last-write time: the tool asks for no other.
 BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILETIME lastWrite) {
   if (const fake::Fault* fault = fake::Enter("GetFileTime")) return fake::Failure(fault->error);
-  if (!fake::IsOpenFile(file)) return fake::Failure(fake::kBadHandle);
+  if (const DWORD refused = fake::Refusal(file, GENERIC_READ)) return fake::Failure(refused);
   if (creation || lastAccess || !lastWrite) return fake::Failure(ERROR_INVALID_PARAMETER);
   *lastWrite = os.file.lastWrite;
   return TRUE;
@@ -178,7 +204,7 @@ BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILE
 BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
                  const FILETIME* lastWrite) {
   if (const fake::Fault* fault = fake::Enter("SetFileTime")) return fake::Failure(fault->error);
-  if (!fake::IsOpenFile(file)) return fake::Failure(fake::kBadHandle);
+  if (const DWORD refused = fake::Refusal(file, GENERIC_WRITE)) return fake::Failure(refused);
   if (creation || lastAccess || !lastWrite) return fake::Failure(ERROR_INVALID_PARAMETER);
   os.file.lastWrite = *lastWrite;
   return TRUE;
@@ -187,7 +213,7 @@ BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAcce
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
   const fake::Fault* fault = fake::Enter("ReadFile");
   if (read) *read = 0;
-  if (!fake::IsOpenFile(file)) return fake::Failure(fake::kBadHandle);
+  if (const DWORD refused = fake::Refusal(file, GENERIC_READ)) return fake::Failure(refused);
   const std::size_t left =
       os.file.bytes.size() > os.file.position ? os.file.bytes.size() - os.file.position : 0;
   const DWORD count = fake::Moved(fault, std::min<DWORD>(toRead, static_cast<DWORD>(left)));
@@ -204,10 +230,10 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
   const DWORD count = fake::Moved(fault, toWrite);
   if (file == fake::kOut || file == fake::kErr)
     (file == fake::kOut ? os.out : os.err).append(data, count);
-  else if (fake::IsOpenFile(file))
-    fake::WriteIntoFile(data, count);
+  else if (const DWORD refused = fake::Refusal(file, GENERIC_WRITE))
+    return fake::Failure(refused);
   else
-    return fake::Failure(fake::kBadHandle);
+    fake::WriteIntoFile(data, count);
   if (written) *written = count;
   return fault && fault->error ? fake::Failure(fault->error) : TRUE;
 }
@@ -231,7 +257,7 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD metho
 
 BOOL SetEndOfFile(HANDLE file) {
   if (const fake::Fault* fault = fake::Enter("SetEndOfFile")) return fake::Failure(fault->error);
-  if (!fake::IsOpenFile(file)) return fake::Failure(fake::kBadHandle);
+  if (const DWORD refused = fake::Refusal(file, GENERIC_WRITE)) return fake::Failure(refused);
   os.file.bytes.resize(os.file.position);
   os.file.lastWrite = os.systemWriteTime;
   return TRUE;
@@ -247,17 +273,26 @@ DWORD GetLastError() { return os.lastError; }
 void SetLastError(DWORD code) { os.lastError = code; }
 
 // Sets the last error on success too (to 0), as a system call may: whoever
-// needs an earlier code must have kept it.
+// needs an earlier code must have kept it. Only the system's own texts, in
+// the user's language; inserts are filled in unless the caller says not to
+// (here, with no arguments, that fails), and without a width the text keeps
+// the line end it is stored with.
 DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD code, DWORD language, LPSTR buffer, DWORD size,
                      va_list_t*) {
-  os.formatFlags = flags;
-  os.formatLanguage = language;
+  const bool userLanguage = language == fake::kNeutral || language == fake::kUserDefault ||
+                            language == fake::kUserLanguage;
+  if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || !userLanguage) return fake::Failure(fake::kNoText);
   const auto* known = std::find_if(std::begin(fake::kTexts), std::end(fake::kTexts),
                                    [code](const fake::KnownText& t) { return t.code == code; });
   if (known == std::end(fake::kTexts)) return fake::Failure(fake::kNoText);
-  const DWORD length = static_cast<DWORD>(std::strlen(known->text));
+  std::string text = known->text;
+  if (!(flags & FORMAT_MESSAGE_IGNORE_INSERTS) && text.find('%') != std::string::npos)
+    return fake::Failure(ERROR_INVALID_PARAMETER);
+  if (!(flags & FORMAT_MESSAGE_MAX_WIDTH_MASK) && text.ends_with(' '))
+    text.replace(text.size() - 1, 1, "\r\n");
+  const DWORD length = static_cast<DWORD>(text.size());
   if (length + 1 > size) return fake::Failure(fake::kNoRoom);
-  std::memcpy(buffer, known->text, length + 1);
+  std::memcpy(buffer, text.c_str(), length + 1);
   os.lastError = ERROR_SUCCESS;
   return length;
 }

@@ -29,6 +29,7 @@ struct File {
   FILETIME lastWrite{};
   bool locked = false;  // held by another opener
   bool open = false;
+  DWORD access = 0;  // what the opener asked for: GENERIC_READ, GENERIC_WRITE or both
 };
 
 // Listed in os.faults: makes the `occurrence`-th logged call named `call`
@@ -40,16 +41,6 @@ struct Fault {
   int occurrence = 1;
   DWORD error = 0;
   DWORD bytes = 0;
-};
-
-struct OpenRequest {
-  std::string name;
-  DWORD access = 0;
-  DWORD shareMode = 0;
-  DWORD disposition = 0;
-  DWORD flags = 0;
-  bool security = false;
-  bool templateFile = false;
 };
 
 struct Os {
@@ -79,10 +70,6 @@ struct Os {
   std::vector<std::string> log;
   std::vector<Fault> faults;
 
-  // What the latest calls were asked for.
-  OpenRequest opened;
-  DWORD formatFlags = 0;
-  DWORD formatLanguage = 0;
   UINT exitCode = 0;
 };
 

@@ -33,6 +33,18 @@ for way in Ninja "Unix Makefiles" make; do
   [ "$("$program")" = 7 ] || fail "$way: the program prints $("$program"), not 7"
   cmp -s "$header" "$dir/build_number.h" || fail "$way: $header is not the counter's copy"
 
+  # Built again without raising, as before an install or a package: the
+  # counter and the header stay, and nothing is compiled.
+  if [ "$way" = make ]; then
+    make -C "$dir" REVTICK="$scratch/prefix/bin/revtick" REVTICK_RAISE=0 >"$dir/build.log" 2>&1
+  else
+    "${CMAKE:-cmake}" -DREVTICK_RAISE=OFF "$dir/build" >/dev/null && run_build >"$dir/build.log" 2>&1
+  fi || { cat "$dir/build.log"; fail "$way: a build without raising"; }
+  [ "$(cat "$dir/build_number.h")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "$way: raised without raising"
+  ! grep -q 'main\.cpp' "$dir/build.log" || fail "$way: a build without raising compiled main.cpp"
+  [ "$("$program")" = 7 ] || fail "$way: without raising, the program prints $("$program")"
+  [ "$way" = make ] || "${CMAKE:-cmake}" -DREVTICK_RAISE=ON "$dir/build" >/dev/null
+
   printf '#define BUILD_NUMBER x\r\n' >"$dir/build_number.h"
   if run_build >"$dir/build.log" 2>&1; then fail "$way: a bad counter did not fail the build"; fi
   grep -q 'Invalid number: "x"' "$dir/build.log" || fail "$way: the tool's message is not in the build output"

@@ -77,7 +77,10 @@ setup() {
       command -v "$meson" >/dev/null || return 1
       fresh "$dir" meson
       sed -i "s/'main.cpp',/'main.cpp', '$(echo $parts | sed "s/ /', '/g")',/" "$dir/meson.build"
-      [ -z "$3" ] || sed -i "s/revtick, '-v',/revtick, '-v', '-t',/" "$dir/meson.build"
+      if [ -n "$3" ]; then
+        sed -i "s/^flags = \\['-v'\\]/flags = ['-v', '-t']/" "$dir/meson.build"
+        grep -q "'-t'" "$dir/meson.build" || fail "$1: no -t in meson.build"
+      fi
       CXX="$scratch/note c++" "$meson" setup "$dir/build" "$dir" -Drevtick="$revtick" \
         >"$dir/setup.log" 2>&1 || { cat "$dir/setup.log"; fail "$1: meson setup"; }
       build="$meson compile -C $dir/build -j2" clean="$meson compile -C $dir/build --clean"

@@ -38,7 +38,7 @@ configure "$dir" "$dir/configure.log" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -Drevtick_DIR="$scratch/prefix/lib/cmake/revtick"
 build "$dir"
 [ "$(cat "$dir/build_number.h")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "installed: not raised"
-grep -q "$scratch/prefix/bin/revtick -v build_number.h" "$dir/build/build.ninja" ||
+grep -qF -- "-DPROGRAM=$scratch/prefix/bin/revtick " "$dir/build/build.ninja" ||
   fail "installed: the step does not run the installed program"
 is_windows_program "$dir/build/consumer.exe" || fail "installed: no Windows program built"
 echo "ok: a mingw-w64 cross build runs the installed revtick of the build machine"

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -101,6 +102,30 @@ TEST_F(RealFile, FailedClockStampsNothing) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(Mtime().tv_sec, 1234567890);
   EXPECT_EQ(Mtime().tv_nsec, 123456789);
+}
+
+// With the standard descriptors closed, the header must not take one of
+// their numbers, where whatever the C library writes to its error channel
+// (a fatal message) would land in it. Tried in a child, which can close its
+// own; it exits with the header's descriptor, or 99 if a standard one is open.
+TEST_F(RealFile, NeverOpenedOnAStandardDescriptor) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0) << std::strerror(errno);
+  if (child == 0) {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) close(fd);
+    const HANDLE handle = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+      if (fcntl(fd, F_GETFD) != -1 && fd != posix_layer::FdFromHandle(handle)) _exit(99);
+    }
+    _exit(posix_layer::FdFromHandle(handle) & 0xFF);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child) << std::strerror(errno);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_NE(WEXITSTATUS(status), 99) << "a standard descriptor was left open";
+  EXPECT_GT(WEXITSTATUS(status), STDERR_FILENO) << "the header's descriptor";
+  EXPECT_LT(WEXITSTATUS(status), 99) << "the header's descriptor; 255: the open failed";
 }
 
 // A header far past 2 GiB and 4 GiB (sparse: one line, then a hole) opens,

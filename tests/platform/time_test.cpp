@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "platform/file_time.h"
 #include "platform/posix/posix_platform.h"
@@ -63,23 +64,6 @@ TEST(FileTimeConversion, TimesOutsideFileTimeAreRefused) {
 
 // ---- The clock's reading as a SYSTEMTIME, and SYSTEMTIME to FILETIME --------
 
-struct Reading {
-  const char* name;
-  timespec now;
-  SYSTEMTIME expected;  // year, month, day of week, day, hour, minute, second, ms
-};
-// clang-format off
-const Reading kReadings[] = {
-    {"First", {-11644473600, 0}, {1601, 1, 1, 1, 0, 0, 0, 0}},
-    {"Before1970", {-2, 0}, {1969, 12, 3, 31, 23, 59, 58, 0}},
-    {"1970", {0, 999999999}, {1970, 1, 4, 1, 0, 0, 0, 999}},
-    {"LeapDay", {951827696, 789000000}, {2000, 2, 2, 29, 12, 34, 56, 789}},
-    {"PastInt32Seconds", {2147483648, 0}, {2038, 1, 2, 19, 3, 14, 8, 0}},
-    {"2100", {4107542400, 0}, {2100, 3, 1, 1, 0, 0, 0, 0}},
-    {"Last", {910670515199, 999999999}, {30827, 12, 5, 31, 23, 59, 59, 999}},
-};
-// clang-format on
-
 void ExpectSameRecord(const SYSTEMTIME& actual, const SYSTEMTIME& expected) {
   EXPECT_EQ(actual.wYear, expected.wYear);
   EXPECT_EQ(actual.wMonth, expected.wMonth);
@@ -91,16 +75,31 @@ void ExpectSameRecord(const SYSTEMTIME& actual, const SYSTEMTIME& expected) {
   EXPECT_EQ(actual.wMilliseconds, expected.wMilliseconds);
 }
 
+// What the tool reads of the clock is the FILETIME the record converts to:
+// the reading in whole milliseconds. The record itself must be the date the
+// C library gives for the same second, day of the week included. Read at
+// the first and last moments a SYSTEMTIME holds, at every day of two weeks
+// either side of 1970, and at steps across the whole range.
 TEST(ClockReading, GivesTheDateAndConvertsToTheSameFileTime) {
-  for (const Reading& r : kReadings) {
-    SCOPED_TRACE(r.name);
+  constexpr time_t kFirst = -11644473600, kLast = 910670515199, kDay = 86400;
+  std::vector<timespec> readings = {{kFirst, 0}, {kLast, 999999999}, {951827696, 789000000}};
+  for (time_t day = -14; day < 14; ++day) readings.push_back({day * kDay + 45296, 999999});
+  for (time_t second = kFirst; second < kLast; second += 987654321) {
+    readings.push_back({second, static_cast<long>(readings.size() * 1'234'567ull % 1'000'000'000)});
+  }
+  for (const timespec& now : readings) {
+    SCOPED_TRACE(testing::Message() << now.tv_sec << " s " << now.tv_nsec << " ns");
     SYSTEMTIME time{};
-    ASSERT_TRUE(posix_layer::SystemTimeFromClock(&r.now, time));
-    ExpectSameRecord(time, r.expected);
-    // Through SYSTEMTIME the time keeps whole milliseconds.
+    ASSERT_TRUE(posix_layer::SystemTimeFromClock(&now, time));
+    tm date{};
+    ASSERT_NE(gmtime_r(&now.tv_sec, &date), nullptr);
+    const auto part = [](int value) { return static_cast<WORD>(value); };
+    ExpectSameRecord(time, {part(date.tm_year + 1900), part(date.tm_mon + 1), part(date.tm_wday),
+                            part(date.tm_mday), part(date.tm_hour), part(date.tm_min),
+                            part(date.tm_sec), part(static_cast<int>(now.tv_nsec / 1'000'000))});
     FILETIME direct{}, converted{};
-    ASSERT_TRUE(posix_layer::FileTimeFromTimespec(
-        {r.now.tv_sec, r.now.tv_nsec / 1'000'000 * 1'000'000}, direct));
+    ASSERT_TRUE(posix_layer::FileTimeFromTimespec({now.tv_sec, now.tv_nsec / 1'000'000 * 1'000'000},
+                                                  direct));
     EXPECT_EQ(SystemTimeToFileTime(&time, &converted), TRUE);
     EXPECT_EQ(FileTimeTicks(converted), FileTimeTicks(direct));
   }

@@ -129,14 +129,9 @@ TEST_F(HeaderUpdate, CallOrder) {
     std::erase(calls, "GetSystemTime");
     EXPECT_EQ(calls, expected) << definition << ' ' << options;
   }
-  const fake::OpenRequest& open = fake::os.opened;
-  EXPECT_EQ(open.name, "ver.h");
-  EXPECT_EQ(open.access, GENERIC_READ | GENERIC_WRITE);
-  EXPECT_EQ(open.shareMode, 0u);
-  EXPECT_EQ(open.disposition, OPEN_EXISTING);
-  EXPECT_EQ(open.flags, FILE_ATTRIBUTE_NORMAL);
-  EXPECT_FALSE(open.security || open.templateFile);
 
+  // A header held by another opener is left alone, and one that is not
+  // there is not made.
   Prepare(L("BUILD 41"));
   fake::os.file.locked = true;
   EXPECT_EQ(UpdateHeader("ver.h", Options("v")), kExitFileError);
@@ -144,6 +139,12 @@ TEST_F(HeaderUpdate, CallOrder) {
             "Cannot open file \"ver.h\" (0/16 - The process cannot access the file because it is "
             "being used by another process.)\r\n");
   EXPECT_EQ(Calls("CloseHandle"), std::vector<std::string>{});
+  Prepare(L("BUILD 41"));
+  fake::os.file.exists = false;
+  EXPECT_EQ(UpdateHeader("ver.h", Options("v")), kExitFileError);
+  EXPECT_EQ(fake::os.err,
+            "Cannot open file \"ver.h\" (0/2 - The system cannot find the file specified.)\r\n");
+  EXPECT_FALSE(fake::os.file.exists);
 }
 
 // Each system call of an update failing, or coming up short, in turn, over

@@ -1,13 +1,18 @@
 #!/bin/sh
 # The header check must refuse a program that the loader could not move
 # (ASLR), that lets its data run (DEP), whose 64-bit addresses come from the
-# low 4 GB only, or that has grown: each case is the built program with one
-# header field changed, and the check must fail naming what is wrong.
-#   header_check_test.sh CMAKE CHECK_SCRIPT EXE OBJDUMP NM STRIP MACHINE SCRATCH
+# low 4 GB only, that names a newer system than it was built for, whose
+# manifest asks for other rights, whose version is not the project's, or
+# that has grown: each case is the built program with one field changed (or
+# the check told another version), and the check must fail naming what is
+# wrong.
+#   header_check_test.sh CMAKE CHECK_SCRIPT EXE MACHINE SUBSYSTEM_VERSION VERSION SCRATCH TOOL_ARG...
+# TOOL_ARG: the check's readers, -DOBJDUMP=... -DNM=... -DSTRIP=... or -DREADOBJ=...
 set -eu
 . "$(dirname "$0")/../integration/lib.sh"
-cmake=$1 check=$2 exe=$3 objdump=$4 nm=$5 strip=$6 machine=$7 scratch=$8
-max_size=1048576  # the size is not what these cases are about
+cmake=$1 check=$2 exe=$3 machine=$4 subsystem=$5 version=$6 scratch=$7
+shift 7
+max_size=1048576  # the size is not what most cases are about
 rm -rf "$scratch" && mkdir -p "$scratch"
 
 u16() { od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '; }
@@ -18,29 +23,59 @@ put16() {  # put16 FILE OFFSET VALUE: little-endian
 }
 pe=$(u32 "$exe" 60)          # the PE signature's offset
 characteristics=$((pe + 22))  # in the file header
-dll_characteristics=$((pe + 24 + 70))  # in the optional header, PE32 and PE32+ alike
+# In the optional header, PE32 and PE32+ alike:
+subsystem_major=$((pe + 24 + 48))
+dll_characteristics=$((pe + 24 + 70))
 
-# expect_refusal NAME OFFSET AND_MASK OR_MASK BUDGET TEXT
+run_check() {  # run_check EXE BUDGET VERSION OUTPUT "$@"
+  exe_=$1 budget=$2 version_=$3 output=$4
+  shift 4
+  "$cmake" -DEXE="$exe_" -DMACHINE="$machine" -DSUBSYSTEM_VERSION="$subsystem" \
+    -DVERSION="$version_" -DMAX_SIZE="$budget" "$@" -P "$check" >"$output" 2>&1
+}
+run_check "$exe" "$max_size" "$version" "$scratch/intact.txt" "$@" ||
+  fail "the intact program fails: $(cat "$scratch/intact.txt")"
+size=$(sed -n 's/.* \([0-9]*\) bytes as shipped.*/\1/p' "$scratch/intact.txt")
+
+# expect_refusal NAME OFFSET AND_MASK OR_MASK BUDGET VERSION TEXT [TOOL_ARG...]
+# (OFFSET "-": the bytes stay, for a case told something else)
 expect_refusal() {
-  copy=$scratch/$1.exe
+  name=$1 offset=$2 and=$3 or=$4 budget=$5 version_=$6 text=$7
+  shift 7
+  copy=$scratch/$name.exe
   cp "$exe" "$copy"
-  value=$(u16 "$copy" "$2")
-  put16 "$copy" "$2" $(((value & $3) | $4))
-  if "$cmake" -DEXE="$copy" -DOBJDUMP="$objdump" -DNM="$nm" -DSTRIP="$strip" \
-      -DMACHINE="$machine" -DMAX_SIZE="$5" -P "$check" >"$scratch/$1.txt" 2>&1; then
-    fail "$1: the check passed"
+  if [ "$offset" != - ]; then
+    value=$(u16 "$copy" "$offset")
+    put16 "$copy" "$offset" $(((value & and) | or))
   fi
-  tr -s " \n" "  " <"$scratch/$1.txt" | grep -q "$6" || fail "$1: no \"$6\" in: $(cat "$scratch/$1.txt")"
-  echo "ok: $1 refused"
+  if run_check "$copy" "$budget" "$version_" "$scratch/$name.txt" "$@"; then
+    fail "$name: the check passed"
+  fi
+  tr -s " \n" "  " <"$scratch/$name.txt" | grep -q "$text" ||
+    fail "$name: no \"$text\" in: $(cat "$scratch/$name.txt")"
+  echo "ok: $name refused"
 }
 
-expect_refusal no-aslr "$dll_characteristics" $((0xffff & ~0x0040)) 0 "$max_size" "lacks DYNAMIC_BASE"
-expect_refusal no-dep "$dll_characteristics" $((0xffff & ~0x0100)) 0 "$max_size" "lacks NX_COMPAT"
-if [ "$machine" = x86_64 ]; then
-  expect_refusal low-entropy "$dll_characteristics" $((0xffff & ~0x0020)) 0 "$max_size" \
-    "lacks HIGH_ENTROPY_VA"
+expect_refusal no-aslr "$dll_characteristics" $((0xffff & ~0x0040)) 0 "$max_size" "$version" \
+  "lacks DYNAMIC_BASE" "$@"
+expect_refusal no-dep "$dll_characteristics" $((0xffff & ~0x0100)) 0 "$max_size" "$version" \
+  "lacks NX_COMPAT" "$@"
+if [ "$machine" != i686 ]; then
+  expect_refusal low-entropy "$dll_characteristics" $((0xffff & ~0x0020)) 0 "$max_size" "$version" \
+    "lacks HIGH_ENTROPY_VA" "$@"
 fi
-expect_refusal fixed "$characteristics" 0xffff 0x0001 "$max_size" "relocations stripped"
-"$strip" -o "$scratch/stripped.exe" "$exe"
-size=$(wc -c <"$scratch/stripped.exe")
-expect_refusal grown "$characteristics" 0xffff 0 $((size - 1)) "is over $((size - 1))"
+expect_refusal fixed "$characteristics" 0xffff 0x0001 "$max_size" "$version" "relocations stripped" "$@"
+expect_refusal newer-system "$subsystem_major" 0 10 "$max_size" "$version" \
+  "subsystem version 10\.[0-9]*, not $subsystem" "$@"
+expect_refusal other-version - 0 0 "$max_size" 9.8.7.6 "not 9.8.7.6" "$@"
+expect_refusal grown - 0 0 $((size - 1)) "$version" "is over $((size - 1))" "$@"
+# The manifest's rights, same length, another word.
+copy=$scratch/elevated.exe
+LC_ALL=C sed 's/level="asInvoker"/level="asElevate"/' "$exe" >"$copy"
+cmp -s "$exe" "$copy" && fail "no asInvoker in $exe to change"
+if run_check "$copy" "$max_size" "$version" "$scratch/elevated.txt" "$@"; then
+  fail "elevated: the check passed"
+fi
+grep -q "does not ask for asInvoker" "$scratch/elevated.txt" ||
+  fail "elevated: $(cat "$scratch/elevated.txt")"
+echo "ok: elevated refused"
