@@ -18,6 +18,12 @@ install(FILES
     ${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
   DESTINATION ${package_dir})
 include(${CMAKE_CURRENT_LIST_DIR}/InstallDocs.cmake)
+# The MSBuild step beside the Windows program, which revtick.props finds
+# there: one Import of bin\revtick.targets in a Visual Studio project.
+if(WIN32)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/msbuild/revtick.props
+    ${PROJECT_SOURCE_DIR}/packaging/msbuild/revtick.targets DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 # Packages: a Debian package of the POSIX program, a ZIP of a Windows one.
 set(CPACK_PACKAGE_NAME revtick)

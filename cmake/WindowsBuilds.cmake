@@ -171,6 +171,8 @@ if(REVTICK_WINDOWS_ENABLED)
     DEPENDS revtick_windows_i686 revtick_windows_x86_64
     COMMENT "Packing the Windows programs"
     VERBATIM)
+  # ... and the NuGet package of both, for Visual Studio projects.
+  include(${CMAKE_CURRENT_LIST_DIR}/NuGetPackage.cmake)
 endif()
 
 if(REVTICK_CLANG_CL_ENABLED)

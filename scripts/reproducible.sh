@@ -25,6 +25,7 @@ artifacts=(
   "build/release/revtick_*.deb"
   build/windows/packages/revtick-*-win32.zip
   build/windows/packages/revtick-*-win64.zip
+  "build/windows/packages/revtick.*.nupkg"
   build/windows-clang-cl/i686-pc-windows-msvc/revtick.exe
   build/windows-clang-cl/x86_64-pc-windows-msvc/revtick.exe
   build/windows-clang-cl/aarch64-pc-windows-msvc/revtick.exe

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Makes the ZIP of a Windows program from its build folder, unpacks it and
-# checks what a Windows user finds in it: the program, the CMake package,
+# checks what a Windows user finds in it: the program, the MSBuild step
+# beside it, the CMake package,
 # and the licence and a short README, both with CR LF, in name order.
 #   zip_test.sh BUILD_DIR SCRATCH SOURCE_DIR
 set -eu
@@ -15,7 +16,8 @@ set -- "$scratch"/revtick-*.zip
 # Packed again in name order, whatever order the file system listed.
 "${CMAKE:-cmake}" -E tar tf "$1" | LC_ALL=C sort -c || fail "$(basename "$1") is not in name order"
 top=$scratch/$(basename "$1" .zip)
-for file in bin/revtick.exe lib/cmake/revtick/revtickConfig.cmake LICENSE.txt README.txt; do
+for file in bin/revtick.exe bin/revtick.props bin/revtick.targets lib/cmake/revtick/revtickConfig.cmake \
+  LICENSE.txt README.txt; do
   [ -f "$top/$file" ] || fail "$(basename "$1") holds no $file"
 done
 
@@ -30,4 +32,4 @@ tr -d '\r' <"$top/LICENSE.txt" | cmp -s - "$source/LICENSE" || fail "LICENSE.txt
 version=$(sed -n 's/^project(revtick VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
 head -n 1 "$top/README.txt" | grep -q "^revtick $version" || fail "README.txt does not name version $version"
 grep -q 'LICENSE.txt' "$top/README.txt" || fail "README.txt does not point at the licence"
-echo "ok: $(basename "$1"): program, CMake package, LICENSE.txt and README.txt with CR LF"
+echo "ok: $(basename "$1"): program, MSBuild step, CMake package, LICENSE.txt and README.txt with CR LF"
