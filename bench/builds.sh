@@ -50,8 +50,8 @@ for form in none counter in-place; do
   case $form in
     none) sed -i '/^revtick_build_number/d' "$form/CMakeLists.txt" ;;
     in-place)
-      sed -i 's/COUNTER build_number.h HEADER/HEADER/' "$form/CMakeLists.txt"
-      mv "$form/build_number.h" "$form/version.h" ;;
+      sed -i 's/COUNTER build_number HEADER/HEADER/' "$form/CMakeLists.txt"
+      mv "$form/build_number" "$form/version.h" ;;
   esac
   [ "$form" != none ] || printf '#define BUILD_NUMBER 0\r\n' >"$form/version.h"
   if ! cmake -S "$form" -B "$form/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$tmp/prefix" \

@@ -22,8 +22,8 @@ function(_revtick_header_in_place target header settings words)
     message(DEPRECATION "revtick_build_number: ${header} is raised in place, so every source of "
                         "the targets that name it is compiled again after each update. To "
                         "compile again only the files that include it, rename it to a counter "
-                        "such as build_number.h, call revtick_build_number(TARGET ${target} "
-                        "COUNTER build_number.h HEADER ${name}), and delete ${name} from the "
+                        "such as build_number, call revtick_build_number(TARGET ${target} "
+                        "COUNTER build_number HEADER ${name}), and delete ${name} from the "
                         "source tree: the build writes it.")
   endif()
   set(witness ${CMAKE_BINARY_DIR}/CMakeFiles/${step}.witness)

@@ -1,5 +1,5 @@
 @echo off
-rem Raises the build number in the counter build_number.h before anything is
+rem Raises the build number in the counter build_number before anything is
 rem compiled, then writes generated\version.h, the header the sources
 rem include, from the number this raise reported (another build that shares
 rem the counter may raise it again at once), as a new file with a fresh time:
@@ -12,7 +12,7 @@ set generated=%~dp0generated
 if not exist "%generated%" mkdir "%generated%"
 set tries=0
 :raise
-"%REVTICK%" -v "%~dp0build_number.h" >"%generated%\report.txt" 2>"%generated%\error.txt"
+"%REVTICK%" -v "%~dp0build_number" >"%generated%\report.txt" 2>"%generated%\error.txt"
 set status=%errorlevel%
 rem A counter held by another build: wait a second and try again.
 if not %status%==3 goto raised
@@ -25,7 +25,7 @@ goto raise
 :raised
 if not %status%==0 (
   type "%generated%\error.txt" 1>&2
-  echo %~dp0build_number.h: Build number not updated ^(exit code %status%^) 1>&2
+  echo %~dp0build_number: Build number not updated ^(exit code %status%^) 1>&2
   exit /b %status%
 )
 type "%generated%\report.txt"

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-// Generated in the build folder from build_number.h by every build.
+// Generated in the build folder from build_number by every build.
 #include "version.h"
 
 int main() {

@@ -35,7 +35,7 @@ setup() {
   dir=$2
   rm -rf "$dir" && mkdir -p "$dir"
   cp -R "$source/examples/consumer" "$dir/source"
-  counter=$dir/source/build_number.h
+  counter=$dir/source/build_number
   printf '#define BUILD_NUMBER 0\r\n' >"$counter"
   case $1 in
     make)

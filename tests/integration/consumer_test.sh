@@ -18,7 +18,7 @@ rm -rf "$scratch" && mkdir -p "$scratch"
 for way in Ninja "Unix Makefiles" make; do
   dir=$scratch/$(echo "$way" | tr ' ' '-')
   cp -R "$source/examples/consumer" "$dir"
-  printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number.h"
+  printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number"
   if [ "$way" = make ]; then
     run_build() { make -C "$dir" REVTICK="$scratch/prefix/bin/revtick"; }
     program=$dir/consumer header=$dir/generated/version.h
@@ -31,7 +31,7 @@ for way in Ninja "Unix Makefiles" make; do
   [ -n "$header" ] || header=$(find "$dir/build" -name version.h)
   grep -q 'Macro "BUILD_NUMBER" set to 7 in' "$dir/build.log" || fail "$way: no report"
   [ "$("$program")" = 7 ] || fail "$way: the program prints $("$program"), not 7"
-  cmp -s "$header" "$dir/build_number.h" || fail "$way: $header is not the counter's copy"
+  cmp -s "$header" "$dir/build_number" || fail "$way: $header is not the counter's copy"
 
   # Built again without raising, as before an install or a package: the
   # counter and the header stay, and nothing is compiled.
@@ -40,12 +40,12 @@ for way in Ninja "Unix Makefiles" make; do
   else
     "${CMAKE:-cmake}" -DREVTICK_RAISE=OFF "$dir/build" >/dev/null && run_build >"$dir/build.log" 2>&1
   fi || { cat "$dir/build.log"; fail "$way: a build without raising"; }
-  [ "$(cat "$dir/build_number.h")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "$way: raised without raising"
+  [ "$(cat "$dir/build_number")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "$way: raised without raising"
   ! grep -q 'main\.cpp' "$dir/build.log" || fail "$way: a build without raising compiled main.cpp"
   [ "$("$program")" = 7 ] || fail "$way: without raising, the program prints $("$program")"
   [ "$way" = make ] || "${CMAKE:-cmake}" -DREVTICK_RAISE=ON "$dir/build" >/dev/null
 
-  printf '#define BUILD_NUMBER x\r\n' >"$dir/build_number.h"
+  printf '#define BUILD_NUMBER x\r\n' >"$dir/build_number"
   if run_build >"$dir/build.log" 2>&1; then fail "$way: a bad counter did not fail the build"; fi
   grep -q 'Invalid number: "x"' "$dir/build.log" || fail "$way: the tool's message is not in the build output"
   [ "$(cat "$header")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "$way: a failed update changed $header"

@@ -58,14 +58,14 @@ fresh() {
   for part in $parts; do
     echo "int ${part%.cpp}() { return 0; }" >"$1/$part"
   done
-  printf '#define BUILD_NUMBER 41\r\n' >"$1/build_number.h"
+  printf '#define BUILD_NUMBER 41\r\n' >"$1/build_number"
 }
 
 # setup ROW: makes $dir ready to build, and sets how to build and clean it,
 # the program, the counter and the files each build must compile again.
 setup() {
   dir=$scratch/$(echo "$1 $3" | tr -c 'A-Za-z0-9\n' '-')
-  counter=$dir/build_number.h again=$includers
+  counter=$dir/build_number again=$includers
   case $2 in
     make)
       fresh "$dir" consumer
@@ -90,16 +90,16 @@ setup() {
       echo "target_sources(consumer PRIVATE $parts)" >>"$dir/CMakeLists.txt"
       [ -z "$3" ] || sed -i "s/ VERBOSE)/ VERBOSE $3)/" "$dir/CMakeLists.txt"
       if [ "$4" = "in place" ]; then
-        sed -i 's/COUNTER build_number.h HEADER/HEADER/' "$dir/CMakeLists.txt"
+        sed -i 's/COUNTER build_number HEADER/HEADER/' "$dir/CMakeLists.txt"
         counter=$dir/version.h again=$all
-        mv "$dir/build_number.h" "$counter"
+        mv "$dir/build_number" "$counter"
       fi
       "$cmake" -S "$dir" -B "$dir/build" -G "$2" -DCMAKE_PREFIX_PATH="$scratch/prefix" \
         -DCMAKE_CXX_COMPILER_LAUNCHER="$scratch/note" >"$dir/configure.log" 2>&1 ||
         { cat "$dir/configure.log"; fail "$1: configure"; }
       # CMake wraps its messages; read them as one line.
       [ "$4" != "in place" ] || tr -s ' \n' '  ' <"$dir/configure.log" |
-        grep -qF 'call revtick_build_number(TARGET consumer COUNTER build_number.h HEADER version.h)' ||
+        grep -qF 'call revtick_build_number(TARGET consumer COUNTER build_number HEADER version.h)' ||
         fail "$1: configure does not say how to move to the COUNTER form"
       build="$cmake --build $dir/build -j2" clean="$cmake --build $dir/build --target clean"
       program=$dir/build/consumer

@@ -33,11 +33,11 @@ build() {  # build DIR
 # The installed package, for a Windows program built on Linux.
 dir=$scratch/installed
 cp -R "$source/examples/consumer" "$dir"
-printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number.h"
+printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number"
 configure "$dir" "$dir/configure.log" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -Drevtick_DIR="$scratch/prefix/lib/cmake/revtick"
 build "$dir"
-[ "$(cat "$dir/build_number.h")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "installed: not raised"
+[ "$(cat "$dir/build_number")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "installed: not raised"
 grep -qF -- "-DPROGRAM=$scratch/prefix/bin/revtick " "$dir/build/build.ninja" ||
   fail "installed: the step does not run the installed program"
 is_windows_program "$dir/build/consumer.exe" || fail "installed: no Windows program built"
@@ -60,7 +60,7 @@ echo "ok: a mingw-w64 cross build that fetches revtick builds one for the build 
 # The Windows package, on this Linux machine.
 dir=$scratch/foreign
 cp -R "$source/examples/consumer" "$dir"
-printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number.h"
+printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number"
 if "$cmake" -S "$dir" -B "$dir/build" -G Ninja -Drevtick_DIR="$scratch/windows/lib/cmake/revtick" \
   >"$dir/configure.log" 2>&1; then
   fail "the Windows package was accepted on this machine"

@@ -15,8 +15,8 @@ rm -rf "$scratch" && mkdir -p "$scratch"
 first=$(readme_command "$page" "first header")
 [ -n "$first" ] || fail "no first-header command in $page"
 (cd "$scratch" && sh -c "$first")
-report=$(cd "$scratch" && "$program" -v build_number.h) || fail "the first header is rejected: $first"
-[ "$report" = "$(printf 'Macro "BUILD_NUMBER" set to 1 in "build_number.h"\r')" ] || fail "report: $report"
+report=$(cd "$scratch" && "$program" -v build_number) || fail "the first header is rejected: $first"
+[ "$report" = "$(printf 'Macro "BUILD_NUMBER" set to 1 in "build_number"\r')" ] || fail "report: $report"
 printf 'ok: docs/headers.md'"'"'s first header (%s) is taken\n' "$first"
 
 # The table: a message and a header in C escapes, in backquotes, per row.

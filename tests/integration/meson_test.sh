@@ -16,7 +16,7 @@ rm -rf "$scratch" && mkdir -p "$scratch"
 "${CMAKE:-cmake}" --install "$build" --prefix "$scratch/prefix" >/dev/null
 dir=$scratch/meson
 cp -R "$source/examples/meson" "$dir"
-printf '#define BUILD_NUMBER 0\r\n' >"$dir/build_number.h"
+printf '#define BUILD_NUMBER 0\r\n' >"$dir/build_number"
 
 "$meson" setup "$dir/build" "$dir" -Drevtick="$scratch/prefix/bin/revtick" >"$scratch/setup.log" 2>&1 ||
   { cat "$scratch/setup.log"; fail "meson setup"; }
@@ -30,8 +30,8 @@ expected() { printf '#define BUILD_NUMBER %s\r' "$1"; }
 for n in 1 2; do
   "$meson" compile -C "$dir/build" >"$scratch/build.log" 2>&1 || { cat "$scratch/build.log"; fail "build $n"; }
   grep -q "Macro \"BUILD_NUMBER\" set to $n in" "$scratch/build.log" || fail "build $n: no report"
-  [ "$(cat "$dir/build_number.h")" = "$(expected $n)" ] || fail "build $n: the counter holds '$(cat "$dir/build_number.h")'"
-  cmp -s "$dir/build_number.h" "$dir/build/version.h" || fail "build $n: version.h is not a copy of the counter"
+  [ "$(cat "$dir/build_number")" = "$(expected $n)" ] || fail "build $n: the counter holds '$(cat "$dir/build_number")'"
+  cmp -s "$dir/build_number" "$dir/build/version.h" || fail "build $n: version.h is not a copy of the counter"
   printed=$("$dir/build/consumer")
   [ "$printed" = "$n" ] || fail "build $n: the program prints $printed, the header holds $n"
   echo "ok: meson build $n: counter, generated header and program at $n"
@@ -39,7 +39,7 @@ done
 
 # A failed update fails the build, with the tool's message in its output,
 # and leaves the generated header at the last good number.
-printf '#define BUILD_NUMBER x\r\n' >"$dir/build_number.h"
+printf '#define BUILD_NUMBER x\r\n' >"$dir/build_number"
 if "$meson" compile -C "$dir/build" >"$scratch/build.log" 2>&1; then fail "a bad header did not fail the build"; fi
 grep -q 'Invalid number: "x"' "$scratch/build.log" || fail "the tool's message is not in the build output"
 [ "$(cat "$dir/build/version.h")" = "$(expected 2)" ] || fail "a failed update changed version.h"

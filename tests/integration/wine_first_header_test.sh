@@ -13,8 +13,8 @@ cp "$exe" "$scratch/"
 line=$(readme_command "$source/docs/headers.md" "first header, cmd")
 [ -n "$line" ] || fail "no cmd command for a first header in docs/headers.md"
 (cd "$scratch" && "$wine64" cmd /c "$line" </dev/null) || fail "cmd failed: $line"
-[ "$(od -An -c "$scratch/build_number.h" | tr -s ' \n' ' ')" = " # d e f i n e B U I L D _ N U M B E R 0 \r \n " ] ||
-  fail "cmd wrote: $(od -An -c "$scratch/build_number.h")"
-(cd "$scratch" && "$wine64" revtick.exe build_number.h </dev/null) || fail "the header is rejected"
-[ "$(cat "$scratch/build_number.h")" = "$(printf '#define BUILD_NUMBER 1\r')" ] || fail "not raised"
+[ "$(od -An -c "$scratch/build_number" | tr -s ' \n' ' ')" = " # d e f i n e B U I L D _ N U M B E R 0 \r \n " ] ||
+  fail "cmd wrote: $(od -An -c "$scratch/build_number")"
+(cd "$scratch" && "$wine64" revtick.exe build_number </dev/null) || fail "the header is rejected"
+[ "$(cat "$scratch/build_number")" = "$(printf '#define BUILD_NUMBER 1\r')" ] || fail "not raised"
 printf 'ok: docs/headers.md'"'"'s cmd line (%s) writes a header the program takes\n' "$line"

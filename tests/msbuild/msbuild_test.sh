@@ -84,25 +84,25 @@ row() {
 # counter keeps its first time, so only a header with a time of its own
 # gets main.cpp compiled again.
 one=$scratch/one/app.vcxproj
-project "$one" Application "<RevtickCounter>build_number.h</RevtickCounter>$program_xml<RevtickOptions>-n -t -v</RevtickOptions>" "$sources"
+project "$one" Application "<RevtickCounter>build_number</RevtickCounter>$program_xml<RevtickOptions>-n -t -v</RevtickOptions>" "$sources"
 dir=$(dirname "$one")
-printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number.h"
+printf '#define BUILD_NUMBER 6\r\n' >"$dir/build_number"
 compiles=0
 for round in 1 2 3 4 5 6 7 8 9 10; do
   seen=$(lines "$dir/compiled.log")
   build "$dir/build.log" "$one" || { cat "$dir/build.log"; fail "one project, build $round failed"; }
   want=$((6 + round))
-  [ "$(number "$dir/build_number.h")" = $want ] || fail "one project, build $round: the counter holds $(number "$dir/build_number.h"), not $want"
+  [ "$(number "$dir/build_number")" = $want ] || fail "one project, build $round: the counter holds $(number "$dir/build_number"), not $want"
   got=$(compiled "$dir/compiled.log" "$seen")
   expected=main.cpp
   [ $round != 1 ] || expected="main.cpp other.cpp"
   [ "$got" = "$expected" ] || fail "one project, build $round compiled '$got', not '$expected'"
   compiles=$((compiles + $(echo "$got" | wc -w)))
   [ "$("$dir/bin/Debug/app")" = $want ] || fail "one project, build $round: the program prints $("$dir/bin/Debug/app"), not $want"
-  cmp -s "$dir/obj/Debug/generated/version.h" "$dir/build_number.h" || fail "one project, build $round: the header is not the counter's text"
+  cmp -s "$dir/obj/Debug/generated/version.h" "$dir/build_number" || fail "one project, build $round: the header is not the counter's text"
   grep -q "Macro \"BUILD_NUMBER\" set to $want in" "$dir/build.log" || fail "one project: -v's report is not in the build's output"
 done
-row "one project" 10 $(($(number "$dir/build_number.h") - 6)) $compiles 0
+row "one project" 10 $(($(number "$dir/build_number") - 6)) $compiles 0
 
 # A solution as docs/integration.md lays it out: a Utility project holds
 # the step, two programs reference it and take the header from the folder
@@ -112,7 +112,7 @@ row "one project" 10 $(($(number "$dir/build_number.h") - 6)) $compiles 0
 readme_block "$source/docs/integration.md" "MSBuild Directory.Build.props" xml >"$scratch/solution.props"
 reference=$(readme_block "$source/docs/integration.md" "MSBuild ProjectReference" xml | grep -v ItemGroup)
 [ -n "$reference" ] || fail "docs/integration.md shows no ProjectReference"
-project "$scratch/version/version.vcxproj" Utility "<RevtickCounter>../build_number.h</RevtickCounter>$program_xml" "" \
+project "$scratch/version/version.vcxproj" Utility "<RevtickCounter>../build_number</RevtickCounter>$program_xml" "" \
   "$scratch/solution.props"
 for name in app tool; do
   project "$scratch/$name/$name.vcxproj" Application "" "$sources$reference" "$scratch/solution.props"
@@ -124,14 +124,14 @@ cat >"$scratch/all.proj" <<'EOF'
   </Target>
 </Project>
 EOF
-printf '#define BUILD_NUMBER 100\r\n' >"$scratch/build_number.h"
+printf '#define BUILD_NUMBER 100\r\n' >"$scratch/build_number"
 compiles=0
 for round in 1 2 3 4 5 6 7 8 9 10; do
   seen_app=$(lines "$scratch/app/compiled.log") seen_tool=$(lines "$scratch/tool/compiled.log")
   build "$scratch/build.log" "$scratch/all.proj" -m:2 -p:Configuration=Debug || { cat "$scratch/build.log"; fail "solution, build $round failed"; }
   want=$((100 + round))
-  [ "$(number "$scratch/build_number.h")" = $want ] ||
-    fail "solution, build $round: the counter holds $(number "$scratch/build_number.h"), not $want"
+  [ "$(number "$scratch/build_number")" = $want ] ||
+    fail "solution, build $round: the counter holds $(number "$scratch/build_number"), not $want"
   for name in app tool; do
     [ "$("$scratch/$name/bin/Debug/$name")" = $want ] || fail "solution, build $round: $name prints $("$scratch/$name/bin/Debug/$name"), not $want"
   done
@@ -141,19 +141,19 @@ for round in 1 2 3 4 5 6 7 8 9 10; do
   [ "$got" = "$expected" ] || fail "solution, build $round compiled '$got', not '$expected'"
   compiles=$((compiles + $(echo "$got" | wc -w)))
 done
-row "solution, -m" 10 $(($(number "$scratch/build_number.h") - 100)) $compiles 0
+row "solution, -m" 10 $(($(number "$scratch/build_number") - 100)) $compiles 0
 
 # Two configurations of the solution built at the same moment (a batch
 # build): each waits its turn at the counter, and the four programs carry
 # the two numbers the two raises gave, never one number twice.
 numbers=""
 for round in 1 2 3 4 5; do
-  before=$(number "$scratch/build_number.h")
+  before=$(number "$scratch/build_number")
   build "$scratch/debug.log" "$scratch/all.proj" -m:2 -p:Configuration=Debug &
   debug=$!
   build "$scratch/release.log" "$scratch/all.proj" -m:2 -p:Configuration=Release || { cat "$scratch/release.log"; fail "at once, round $round: Release failed"; }
   wait $debug || { cat "$scratch/debug.log"; fail "at once, round $round: Debug failed"; }
-  [ "$(number "$scratch/build_number.h")" = $((before + 2)) ] || fail "at once, round $round: the counter rose from $before to $(number "$scratch/build_number.h")"
+  [ "$(number "$scratch/build_number")" = $((before + 2)) ] || fail "at once, round $round: the counter rose from $before to $(number "$scratch/build_number")"
   for configuration in Debug Release; do
     app=$("$scratch/app/bin/$configuration/app") tool=$("$scratch/tool/bin/$configuration/tool")
     [ "$app" = "$tool" ] || fail "at once, round $round: $configuration's programs print $app and $tool"
@@ -181,22 +181,22 @@ hold() {
 cp "$header" "$scratch/header.before"
 failure() {
   local what=$1 message=$2
-  cp "$dir/build_number.h" "$scratch/counter.before"
+  cp "$dir/build_number" "$scratch/counter.before"
   if build "$dir/build.log" "$one"; then fail "$what: the build did not fail"; fi
-  grep -qF "$dir/build_number.h : error : $message" "$dir/build.log" || {
+  grep -qF "$dir/build_number : error : $message" "$dir/build.log" || {
     cat "$dir/build.log"
     fail "$what: no error on the counter with the tool's message '$message'"
   }
-  cmp -s "$dir/build_number.h" "$scratch/counter.before" || fail "$what: the counter changed"
+  cmp -s "$dir/build_number" "$scratch/counter.before" || fail "$what: the counter changed"
   cmp -s "$header" "$scratch/header.before" || fail "$what: the header changed"
 }
-cp "$dir/build_number.h" "$scratch/counter.good"
-printf '#define BUILD_NUMBER 16\n' >"$dir/build_number.h"
+cp "$dir/build_number" "$scratch/counter.good"
+printf '#define BUILD_NUMBER 16\n' >"$dir/build_number"
 failure "LF counter" "No EOL (revtick exit code 4"
-cp "$scratch/counter.good" "$dir/build_number.h"
-hold "$dir/build_number.h" 30
+cp "$scratch/counter.good" "$dir/build_number"
+hold "$dir/build_number" 30
 started=$SECONDS
-failure "held counter" "Cannot open file \"$dir/build_number.h\" (0/16 - Device or resource busy)"
+failure "held counter" "Cannot open file \"$dir/build_number\" (0/16 - Device or resource busy)"
 kill $holder
 wait $holder 2>/dev/null || true  # ended by the signal
 waited=$((SECONDS - started))
@@ -204,27 +204,27 @@ waited=$((SECONDS - started))
 row "rejected counter, held counter" 2 0 - 2
 
 # Held for a moment only: the build waits its turn and raises the number.
-before=$(number "$dir/build_number.h")
-hold "$dir/build_number.h" 2
+before=$(number "$dir/build_number")
+hold "$dir/build_number" 2
 build "$dir/build.log" "$one" || { cat "$dir/build.log"; fail "briefly held counter: the build failed"; }
 wait $holder
-[ "$(number "$dir/build_number.h")" = $((before + 1)) ] || fail "briefly held counter: not raised once"
+[ "$(number "$dir/build_number")" = $((before + 1)) ] || fail "briefly held counter: not raised once"
 [ "$("$dir/bin/Debug/app")" = $((before + 1)) ] || fail "briefly held counter: the program is behind"
 row "briefly held counter" 1 1 1 0
 
 # Builds that must leave the counter alone: Visual Studio's design-time
 # builds, a single-file compile (Ctrl+F7), and RevtickRaise=false, which
 # writes the header from the counter as it is.
-before=$(number "$dir/build_number.h")
+before=$(number "$dir/build_number")
 for case in "design-time:-p:DesignTimeBuild=true" "single file:-p:SelectedFiles=main.cpp"; do
   what=${case%%:*} switch=${case#*:}
   build "$dir/build.log" "$one" "$switch" || { cat "$dir/build.log"; fail "$what build failed"; }
-  [ "$(number "$dir/build_number.h")" = "$before" ] || fail "$what build raised the counter"
+  [ "$(number "$dir/build_number")" = "$before" ] || fail "$what build raised the counter"
 done
-printf '#define BUILD_NUMBER 500\r\n' >"$dir/build_number.h"
+printf '#define BUILD_NUMBER 500\r\n' >"$dir/build_number"
 build "$dir/build.log" "$one" -p:RevtickRaise=false || { cat "$dir/build.log"; fail "a build without raising failed"; }
-[ "$(number "$dir/build_number.h")" = 500 ] || fail "a build without raising raised the counter"
-cmp -s "$header" "$dir/build_number.h" || fail "without raising: the header is not the counter's text"
+[ "$(number "$dir/build_number")" = 500 ] || fail "a build without raising raised the counter"
+cmp -s "$header" "$dir/build_number" || fail "without raising: the header is not the counter's text"
 [ "$("$dir/bin/Debug/app")" = 500 ] || fail "without raising: the program prints $("$dir/bin/Debug/app"), not 500"
 row "design-time, single file, no raise" 3 0 - 0
 # The shipped layouts, each with its program found by revtick.props alone:
@@ -250,8 +250,8 @@ for layout in "package:nuget/build/native:nuget/tools/x86" "ZIP:zip/bin:zip/bin"
     cp "$program" "$scratch/${folders#*:}/revtick.exe"
   fi
   targets=$scratch/${folders%%:*}/revtick.targets
-  project "$scratch/$what/app.vcxproj" Application "<RevtickCounter>build_number.h</RevtickCounter>" "$sources"
-  printf '#define BUILD_NUMBER 41\r\n' >"$scratch/$what/build_number.h"
+  project "$scratch/$what/app.vcxproj" Application "<RevtickCounter>build_number</RevtickCounter>" "$sources"
+  printf '#define BUILD_NUMBER 41\r\n' >"$scratch/$what/build_number"
   env -u PROCESSOR_ARCHITECTURE -u PROCESSOR_ARCHITEW6432 dotnet msbuild -nologo -nr:false -v:m \
     "$scratch/$what/app.vcxproj" >"$scratch/$what/build.log" 2>&1 || { cat "$scratch/$what/build.log"; fail "$what layout: the build failed"; }
   [ "$("$scratch/$what/bin/Debug/app")" = 42 ] || fail "$what layout: the program prints $("$scratch/$what/bin/Debug/app"), not 42"
