@@ -81,64 +81,53 @@ if(NOT REVTICK_WINDOWS STREQUAL "OFF" AND "clang-cl" IN_LIST REVTICK_WINDOWS_TOO
   endif()
 endif()
 
+# One Windows program, built by cmake/toolchains/<toolchain>.cmake in
+# `folder`; `packs` gains the command that makes its ZIP in <build>/packages.
+include(ExternalProject)
+macro(revtick_windows_program target toolchain folder tests)
+  ExternalProject_Add(${target}
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${folder}
+    CMAKE_ARGS
+      -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchains/${toolchain}.cmake
+      -DCMAKE_BUILD_TYPE=MinSizeRel
+      -DCMAKE_COMPILE_WARNING_AS_ERROR=${CMAKE_COMPILE_WARNING_AS_ERROR}
+      -DREVTICK_BUILD_TESTS=${tests}
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${folder}/revtick.exe)
+  list(APPEND packs COMMAND ${CMAKE_CPACK_COMMAND} --config ${folder}/CPackConfig.cmake
+    -B ${CMAKE_BINARY_DIR}/packages)
+endmacro()
+
+# mingw-w64's: revtick-<version>-win32.zip and -win64.zip, and the NuGet
+# package of both (cmake/Packaging.cmake).
 if(REVTICK_WINDOWS_ENABLED)
-  include(ExternalProject)
+  set(packs "")
   foreach(triple IN LISTS revtick_windows_triples)
     string(REGEX REPLACE "-.*" "" arch ${triple})
-    set(dir ${CMAKE_BINARY_DIR}/${triple})
-    set(REVTICK_WINDOWS_${arch}_DIR ${dir})
-    ExternalProject_Add(revtick_windows_${arch}
-      SOURCE_DIR ${PROJECT_SOURCE_DIR}
-      BINARY_DIR ${dir}
-      CMAKE_ARGS
-        -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchains/mingw-w64-${arch}.cmake
-        -DCMAKE_BUILD_TYPE=MinSizeRel
-        -DCMAKE_COMPILE_WARNING_AS_ERROR=${CMAKE_COMPILE_WARNING_AS_ERROR}
-        -DREVTICK_BUILD_TESTS=${REVTICK_BUILD_TESTS}
-      INSTALL_COMMAND ""
-      BUILD_ALWAYS ON
-      BUILD_BYPRODUCTS ${dir}/revtick.exe)
+    set(REVTICK_WINDOWS_${arch}_DIR ${CMAKE_BINARY_DIR}/${triple})
+    revtick_windows_program(revtick_windows_${arch} mingw-w64-${arch}
+      ${REVTICK_WINDOWS_${arch}_DIR} ${REVTICK_BUILD_TESTS})
   endforeach()
-
-  # A ZIP of each program: <build>/packages/revtick-<version>-win32.zip and -win64.zip.
-  add_custom_target(revtick_windows_packages
-    COMMAND ${CMAKE_CPACK_COMMAND} --config ${REVTICK_WINDOWS_i686_DIR}/CPackConfig.cmake
-      -B ${CMAKE_BINARY_DIR}/packages
-    COMMAND ${CMAKE_CPACK_COMMAND} --config ${REVTICK_WINDOWS_x86_64_DIR}/CPackConfig.cmake
-      -B ${CMAKE_BINARY_DIR}/packages
+  add_custom_target(revtick_windows_packages ${packs}
     DEPENDS revtick_windows_i686 revtick_windows_x86_64
     COMMENT "Packing the Windows programs"
     VERBATIM)
-  # ... and the NuGet package of both (cmake/Packaging.cmake).
 endif()
 
+# clang-cl's: revtick-<version>-win32-msvc.zip, -win64-msvc.zip and
+# -arm64-msvc.zip. Their test helpers would need a Windows SDK; the suites
+# start the mingw-w64 build's.
 if(REVTICK_CLANG_CL_ENABLED)
-  include(ExternalProject)
-  set(configs "")
+  set(packs "")
   foreach(machine IN LISTS revtick_clang_cl_machines)
-    set(dir ${CMAKE_BINARY_DIR}/${machine}-pc-windows-msvc)
-    set(REVTICK_CLANG_CL_${machine}_DIR ${dir})
-    ExternalProject_Add(revtick_clang_cl_${machine}
-      SOURCE_DIR ${PROJECT_SOURCE_DIR}
-      BINARY_DIR ${dir}
-      CMAKE_ARGS
-        -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchains/clang-cl-${machine}.cmake
-        -DCMAKE_BUILD_TYPE=MinSizeRel
-        -DCMAKE_COMPILE_WARNING_AS_ERROR=${CMAKE_COMPILE_WARNING_AS_ERROR}
-        # The test helpers need a Windows SDK; the suites start the
-        # mingw-w64 build's.
-        -DREVTICK_BUILD_TESTS=OFF
-      INSTALL_COMMAND ""
-      BUILD_ALWAYS ON
-      BUILD_BYPRODUCTS ${dir}/revtick.exe)
-    list(APPEND configs COMMAND ${CMAKE_CPACK_COMMAND} --config ${dir}/CPackConfig.cmake
-      -B ${CMAKE_BINARY_DIR}/packages)
+    set(REVTICK_CLANG_CL_${machine}_DIR ${CMAKE_BINARY_DIR}/${machine}-pc-windows-msvc)
+    revtick_windows_program(revtick_clang_cl_${machine} clang-cl-${machine}
+      ${REVTICK_CLANG_CL_${machine}_DIR} OFF)
   endforeach()
-
-  # A ZIP of each program: <build>/packages/revtick-<version>-win32-msvc.zip,
-  # -win64-msvc.zip and -arm64-msvc.zip.
   list(TRANSFORM revtick_clang_cl_machines PREPEND revtick_clang_cl_ OUTPUT_VARIABLE builds)
-  add_custom_target(revtick_clang_cl_packages ${configs}
+  add_custom_target(revtick_clang_cl_packages ${packs}
     DEPENDS ${builds}
     COMMENT "Packing the clang-cl programs"
     VERBATIM)
