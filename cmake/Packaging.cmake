@@ -81,25 +81,16 @@ else()
   # The copyright file carries the licence's own text: its copyright line
   # as the Copyright field, the rest as the licence paragraph, each line
   # indented by one blank and empty lines written as " ." (the format's rule).
-  file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE licence_lines)
-  set(REVTICK_COPYRIGHT "")
-  set(REVTICK_LICENSE_TEXT "")
-  foreach(line IN LISTS licence_lines)
-    if(line MATCHES "^Copyright \\(c\\) (.+)$")
-      set(REVTICK_COPYRIGHT "${CMAKE_MATCH_1}")
-    elseif(REVTICK_COPYRIGHT STREQUAL "")
-      # the title, above the copyright line
-    elseif(line STREQUAL "")
-      string(APPEND REVTICK_LICENSE_TEXT " .\n")
-    else()
-      string(APPEND REVTICK_LICENSE_TEXT " ${line}\n")
-    endif()
-  endforeach()
-  string(REGEX REPLACE "^ \\.\n" "" REVTICK_LICENSE_TEXT "${REVTICK_LICENSE_TEXT}")
-  string(REGEX REPLACE "\n$" "" REVTICK_LICENSE_TEXT "${REVTICK_LICENSE_TEXT}")
-  if(REVTICK_COPYRIGHT STREQUAL "")
+  file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+  if(NOT licence MATCHES "(^|\n)Copyright \\(c\\) ([^\n]+)\n+(.*[^\n])\n*$")
     message(FATAL_ERROR "LICENSE has no line \"Copyright (c) <year> <holder>\"")
   endif()
+  set(REVTICK_COPYRIGHT "${CMAKE_MATCH_2}")
+  set(REVTICK_LICENSE_TEXT "${CMAKE_MATCH_3}")
+  foreach(pass 1 2)  # each pass marks every other empty line of a run
+    string(REPLACE "\n\n" "\n.\n" REVTICK_LICENSE_TEXT "${REVTICK_LICENSE_TEXT}")
+  endforeach()
+  string(REPLACE "\n" "\n " REVTICK_LICENSE_TEXT " ${REVTICK_LICENSE_TEXT}")
   set(docs ${CMAKE_CURRENT_BINARY_DIR}/docs)
   configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/copyright.in ${docs}/copyright @ONLY)
 
