@@ -163,10 +163,8 @@ else()
   if(REVTICK_DEBIAN_ARCHITECTURE)
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${REVTICK_DEBIAN_ARCHITECTURE})
   endif()
-  # The Depends on the C library, from the staged program's own needs
-  # (DebianDepends.cmake, run by cpack): not CPACK_DEBIAN_PACKAGE_SHLIBDEPS,
-  # whose dpkg-shlibdeps needs the target's libc6 in the dpkg database,
-  # which a cross build's machine does not have.
+  # The Depends on the C library, from the staged program (cpack runs DebianDepends.cmake).
+  # Not SHLIBDEPS: dpkg-shlibdeps needs the target's libc6 in dpkg's database; cross builds lack it.
   find_program(REVTICK_GNU_READELF NAMES ${CMAKE_LIBRARY_ARCHITECTURE}-readelf readelf)
   set(CPACK_REVTICK_READELF "${REVTICK_GNU_READELF}")
   set(CPACK_REVTICK_PROGRAM "${CMAKE_INSTALL_BINDIR}/revtick")
