@@ -15,14 +15,12 @@ if(REVTICK_WINDOWS STREQUAL "ON" OR "$ENV{REVTICK_REQUIRE_WINDOWS}" STREQUAL "1"
   set(REVTICK_WINDOWS_REQUIRED ON)
 endif()
 
-# What cannot be built or run here is decided once, in this file, with the
-# packages that bring it: a configuration error when required, otherwise a
-# note and, for tests/cmake/windows.cmake, the skipped suite and its reason.
+# What cannot be built here, and what cannot run the Windows suite
+# (tests/cmake/wine.cmake), is a configuration error when required,
+# otherwise a note and, for tests/cmake/windows.cmake, the skipped suite and
+# its reason:
 #   REVTICK_WINDOWS_ENABLED          both mingw-w64 programs are built
 #   REVTICK_CLANG_CL_ENABLED         the three clang-cl programs are built
-#   REVTICK_WINE_SUITE               the end-to-end suite runs the 64-bit one under Wine
-#   REVTICK_WINE32_SUITE             ... and the 32-bit one under the i386 Wine
-#   REVTICK_STRACE                   strace, for the check of the 32-bit setup
 #   REVTICK_WINDOWS_SKIPPED_TESTS    the test standing for each suite that cannot run,
 #   REVTICK_WINDOWS_SKIPPED_REASONS  and, item for item, why not
 set(REVTICK_WINDOWS_SKIPPED_TESTS "")
@@ -40,18 +38,14 @@ set(revtick_windows_triples i686-w64-mingw32 x86_64-w64-mingw32)
 set(revtick_clang_cl_machines i686 x86_64 aarch64)
 set(REVTICK_WINDOWS_ENABLED OFF)
 set(REVTICK_CLANG_CL_ENABLED OFF)
-set(REVTICK_WINE_SUITE OFF)
-set(REVTICK_WINE32_SUITE OFF)
 set(REVTICK_WINDOWS_MISSING "")  # the tools not found
 if(NOT REVTICK_WINDOWS STREQUAL "OFF" AND "mingw-w64" IN_LIST REVTICK_WINDOWS_TOOLCHAINS)
   foreach(triple IN LISTS revtick_windows_triples)
-    find_program(REVTICK_${triple}_CXX ${triple}-g++)
-    find_program(REVTICK_${triple}_OBJDUMP ${triple}-objdump)
-    find_program(REVTICK_${triple}_NM ${triple}-nm)
-    find_program(REVTICK_${triple}_STRIP ${triple}-strip)
-    foreach(tool CXX OBJDUMP NM STRIP)
-      if(NOT REVTICK_${triple}_${tool})
-        list(APPEND REVTICK_WINDOWS_MISSING REVTICK_${triple}_${tool})
+    foreach(tool CXX=g++ OBJDUMP=objdump NM=nm STRIP=strip)
+      string(REGEX MATCH "^([^=]*)=(.*)$" tool ${tool})
+      find_program(REVTICK_${triple}_${CMAKE_MATCH_1} ${triple}-${CMAKE_MATCH_2})
+      if(NOT REVTICK_${triple}_${CMAKE_MATCH_1})
+        list(APPEND REVTICK_WINDOWS_MISSING REVTICK_${triple}_${CMAKE_MATCH_1})
       endif()
     endforeach()
   endforeach()
@@ -85,123 +79,53 @@ if(NOT REVTICK_WINDOWS STREQUAL "OFF" AND "clang-cl" IN_LIST REVTICK_WINDOWS_TOO
   endif()
 endif()
 
-if(REVTICK_WINDOWS_ENABLED AND REVTICK_BUILD_TESTS)
-  find_program(REVTICK_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-  find_program(REVTICK_WINE64 wine64)
-  find_program(REVTICK_WINESERVER wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
-  find_program(REVTICK_WINESERVER wineserver)
-  # The 32-bit program runs in the same prefix, through Debian's i386 Wine,
-  # whose loader runs under qemu-i386 (so that the kernel need not run
-  # 32-bit code). Bookworm's QEMU 7.2 takes about a minute to start each
-  # program, reserving address space; bookworm-backports' 10.0 takes well
-  # under a second.
-  find_program(REVTICK_WINE32 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
-  find_program(REVTICK_QEMU_I386 qemu-i386)
-  # The 32-bit half of the prefix is set up from the i386 Wine's own Windows
-  # programs, named by full path: the folder the package installed them in.
-  if(NOT REVTICK_WINE32_PROGRAMS)
-    execute_process(COMMAND dpkg-query -L libwine:i386
-      OUTPUT_VARIABLE wine32_files ERROR_QUIET RESULT_VARIABLE dpkg_failed)
-    if(NOT dpkg_failed AND wine32_files MATCHES "(^|\n)([^\n]*/i386-windows)/rundll32\.exe(\n|$)")
-      set(REVTICK_WINE32_PROGRAMS ${CMAKE_MATCH_2} CACHE PATH
-        "The i386 Wine's folder of Windows programs (i386-windows)")
-    endif()
-  endif()
-  set(wine32_help "as root: bash scripts/install_wine32.sh")
-  if(NOT REVTICK_WINE64 OR NOT REVTICK_WINESERVER)
-    revtick_windows_unavailable("Windows suite" revtick_windows_suite
-      "Wine not found: apt-get install wine64")
-  elseif(NOT REVTICK_WINE32 OR NOT REVTICK_QEMU_I386)
-    set(REVTICK_WINE_SUITE ON)
-    revtick_windows_unavailable("Windows i686 suite" revtick_windows_i686_suite
-      "32-bit Wine or qemu-i386 not found (${wine32_help})")
-  elseif(NOT EXISTS "${REVTICK_WINE32_PROGRAMS}/rundll32.exe")
-    set(REVTICK_WINE_SUITE ON)
-    revtick_windows_unavailable("Windows i686 suite" revtick_windows_i686_suite
-      "the i386 Wine's i386-windows/rundll32.exe not found in the files of libwine:i386 \
-(${wine32_help}, or name its folder with -DREVTICK_WINE32_PROGRAMS=)")
-  else()
-    set(REVTICK_WINE_SUITE ON)
-    execute_process(COMMAND ${REVTICK_QEMU_I386} --version OUTPUT_VARIABLE qemu_version)
-    string(REGEX MATCH "version ([0-9]+)\\.[0-9.]*" qemu_version "${qemu_version}")
-    if(NOT qemu_version)
-      revtick_windows_unavailable("Windows i686 suite" revtick_windows_i686_suite
-        "${REVTICK_QEMU_I386} --version gives no version (${wine32_help})")
-    elseif(CMAKE_MATCH_1 LESS 8)
-      revtick_windows_unavailable("Windows i686 suite" revtick_windows_i686_suite
-        "qemu-i386 ${qemu_version} is too slow to start Wine (${wine32_help})")
-    else()
-      set(REVTICK_WINE32_SUITE ON)
-      # The check that sets the 32-bit half up as on a kernel that refuses
-      # 32-bit programs: strace refuses their execs.
-      find_program(REVTICK_STRACE strace)
-      if(NOT REVTICK_STRACE)
-        revtick_windows_unavailable("Windows i686 setup check" revtick_wine32_setup_without_kernel
-          "strace not found: apt-get install strace")
-      endif()
-    endif()
-  endif()
-endif()
+# One Windows program, built by cmake/toolchains/<toolchain>.cmake in
+# `folder`; `packs` gains the command that makes its ZIP in <build>/packages.
+include(ExternalProject)
+macro(revtick_windows_program target toolchain folder tests)
+  ExternalProject_Add(${target}
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${folder}
+    CMAKE_ARGS
+      -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchains/${toolchain}.cmake
+      -DCMAKE_BUILD_TYPE=MinSizeRel
+      -DCMAKE_COMPILE_WARNING_AS_ERROR=${CMAKE_COMPILE_WARNING_AS_ERROR}
+      -DREVTICK_BUILD_TESTS=${tests}
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${folder}/revtick.exe)
+  list(APPEND packs COMMAND ${CMAKE_CPACK_COMMAND} --config ${folder}/CPackConfig.cmake
+    -B ${CMAKE_BINARY_DIR}/packages)
+endmacro()
 
+# mingw-w64's: revtick-<version>-win32.zip and -win64.zip, and the NuGet
+# package of both (cmake/Packaging.cmake).
 if(REVTICK_WINDOWS_ENABLED)
-  include(ExternalProject)
+  set(packs "")
   foreach(triple IN LISTS revtick_windows_triples)
     string(REGEX REPLACE "-.*" "" arch ${triple})
-    set(dir ${CMAKE_BINARY_DIR}/${triple})
-    set(REVTICK_WINDOWS_${arch}_DIR ${dir})
-    ExternalProject_Add(revtick_windows_${arch}
-      SOURCE_DIR ${PROJECT_SOURCE_DIR}
-      BINARY_DIR ${dir}
-      CMAKE_ARGS
-        -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchains/mingw-w64-${arch}.cmake
-        -DCMAKE_BUILD_TYPE=MinSizeRel
-        -DCMAKE_COMPILE_WARNING_AS_ERROR=${CMAKE_COMPILE_WARNING_AS_ERROR}
-        -DREVTICK_BUILD_TESTS=${REVTICK_BUILD_TESTS}
-      INSTALL_COMMAND ""
-      BUILD_ALWAYS ON
-      BUILD_BYPRODUCTS ${dir}/revtick.exe)
+    set(REVTICK_WINDOWS_${arch}_DIR ${CMAKE_BINARY_DIR}/${triple})
+    revtick_windows_program(revtick_windows_${arch} mingw-w64-${arch}
+      ${REVTICK_WINDOWS_${arch}_DIR} ${REVTICK_BUILD_TESTS})
   endforeach()
-
-  # A ZIP of each program: <build>/packages/revtick-<version>-win32.zip and -win64.zip.
-  add_custom_target(revtick_windows_packages
-    COMMAND ${CMAKE_CPACK_COMMAND} --config ${REVTICK_WINDOWS_i686_DIR}/CPackConfig.cmake
-      -B ${CMAKE_BINARY_DIR}/packages
-    COMMAND ${CMAKE_CPACK_COMMAND} --config ${REVTICK_WINDOWS_x86_64_DIR}/CPackConfig.cmake
-      -B ${CMAKE_BINARY_DIR}/packages
+  add_custom_target(revtick_windows_packages ${packs}
     DEPENDS revtick_windows_i686 revtick_windows_x86_64
     COMMENT "Packing the Windows programs"
     VERBATIM)
-  # ... and the NuGet package of both, for Visual Studio projects.
-  include(${CMAKE_CURRENT_LIST_DIR}/NuGetPackage.cmake)
 endif()
 
+# clang-cl's: revtick-<version>-win32-msvc.zip, -win64-msvc.zip and
+# -arm64-msvc.zip. Their test helpers would need a Windows SDK; the suites
+# start the mingw-w64 build's.
 if(REVTICK_CLANG_CL_ENABLED)
-  include(ExternalProject)
-  set(configs "")
+  set(packs "")
   foreach(machine IN LISTS revtick_clang_cl_machines)
-    set(dir ${CMAKE_BINARY_DIR}/${machine}-pc-windows-msvc)
-    set(REVTICK_CLANG_CL_${machine}_DIR ${dir})
-    ExternalProject_Add(revtick_clang_cl_${machine}
-      SOURCE_DIR ${PROJECT_SOURCE_DIR}
-      BINARY_DIR ${dir}
-      CMAKE_ARGS
-        -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchains/clang-cl-${machine}.cmake
-        -DCMAKE_BUILD_TYPE=MinSizeRel
-        -DCMAKE_COMPILE_WARNING_AS_ERROR=${CMAKE_COMPILE_WARNING_AS_ERROR}
-        # The test helpers need a Windows SDK; the suites start the
-        # mingw-w64 build's.
-        -DREVTICK_BUILD_TESTS=OFF
-      INSTALL_COMMAND ""
-      BUILD_ALWAYS ON
-      BUILD_BYPRODUCTS ${dir}/revtick.exe)
-    list(APPEND configs COMMAND ${CMAKE_CPACK_COMMAND} --config ${dir}/CPackConfig.cmake
-      -B ${CMAKE_BINARY_DIR}/packages)
+    set(REVTICK_CLANG_CL_${machine}_DIR ${CMAKE_BINARY_DIR}/${machine}-pc-windows-msvc)
+    revtick_windows_program(revtick_clang_cl_${machine} clang-cl-${machine}
+      ${REVTICK_CLANG_CL_${machine}_DIR} OFF)
   endforeach()
-
-  # A ZIP of each program: <build>/packages/revtick-<version>-win32-msvc.zip,
-  # -win64-msvc.zip and -arm64-msvc.zip.
   list(TRANSFORM revtick_clang_cl_machines PREPEND revtick_clang_cl_ OUTPUT_VARIABLE builds)
-  add_custom_target(revtick_clang_cl_packages ${configs}
+  add_custom_target(revtick_clang_cl_packages ${packs}
     DEPENDS ${builds}
     COMMENT "Packing the clang-cl programs"
     VERBATIM)

@@ -16,13 +16,9 @@ if(NOT _revtick_status EQUAL 1 OR NOT _revtick_usage MATCHES "^revtick ")
     "built for the build machine: install one and point revtick_DIR at its lib/cmake/revtick "
     "folder (in a cross build too, where the toolchain's root path hides host packages "
     "from CMAKE_PREFIX_PATH).")
-  unset(_revtick_program)
-  unset(_revtick_status)
-  unset(_revtick_usage)
-  return()
+else()
+  include(${CMAKE_CURRENT_LIST_DIR}/revtickBuildNumber.cmake)
 endif()
 unset(_revtick_program)
 unset(_revtick_status)
 unset(_revtick_usage)
-
-include(${CMAKE_CURRENT_LIST_DIR}/revtickBuildNumber.cmake)

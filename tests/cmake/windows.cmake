@@ -1,10 +1,13 @@
-# The Windows programs, built in cmake/WindowsBuilds.cmake, which also
-# decides which of these can run here: what cannot is listed as a skipped
-# test with its reason. The headers of every program are checked (ARM64's
-# too), and the end-to-end suite runs each x86 program under Wine (wine.*
-# mingw-w64's 64-bit one, wine32.* its 32-bit one, wine.clangcl.* and
+# The Windows programs, built in cmake/WindowsBuilds.cmake, which with
+# wine.cmake decides which of these can run here: what cannot is listed as a
+# skipped test with its reason. The headers of every program are checked
+# (ARM64's too), and the end-to-end suite runs each x86 program under Wine
+# (wine.* mingw-w64's 64-bit one, wine32.* its 32-bit one, wine.clangcl.* and
 # wine32.clangcl.* clang-cl's, in this suite's own prefix inside the build
 # folder).
+if(REVTICK_WINDOWS_ENABLED)
+  include(${CMAKE_CURRENT_LIST_DIR}/wine.cmake)
+endif()
 foreach(name why IN ZIP_LISTS REVTICK_WINDOWS_SKIPPED_TESTS REVTICK_WINDOWS_SKIPPED_REASONS)
   revtick_skipped_test(${name} "${why}")
 endforeach()
@@ -27,10 +30,10 @@ function(revtick_windows_check name exe machine budget)
     -DVERSION=${PROJECT_VERSION})
   add_test(NAME revtick_${name}_headers
     COMMAND ${CMAKE_COMMAND} -DEXE=${exe} ${common} -DMAX_SIZE=${budget} ${ARGN}
-      -P ${PROJECT_SOURCE_DIR}/cmake/CheckWindowsProgram.cmake)
+      -P ${CMAKE_CURRENT_SOURCE_DIR}/windows/check_headers.cmake)
   add_test(NAME revtick_${name}_header_check_refuses
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows/header_check_test.sh ${CMAKE_COMMAND}
-      ${PROJECT_SOURCE_DIR}/cmake/CheckWindowsProgram.cmake ${exe} ${machine}
+      ${CMAKE_CURRENT_SOURCE_DIR}/windows/check_headers.cmake ${exe} ${machine}
       ${subsystem_${machine}} ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/header_check_${name}
       ${ARGN})
 endfunction()

@@ -1,4 +1,4 @@
-# Run by the build (NuGetPackage.cmake): packs the NuGet package, each
+# Run by the build (cmake/Packaging.cmake): packs the NuGet package, each
 # program installed and stripped as its ZIP has it, with the time every
 # package of a commit gives its files (SourceDateEpoch.cmake).
 #   cmake -DPYTHON= -DCPACK_REVTICK_GIT= -DCPACK_REVTICK_SOURCE_DIR= -DPACKAGE= -DNUSPEC=

@@ -1,7 +1,7 @@
 # Checks a built revtick.exe from its headers, as the loader will see it:
 #   cmake -DEXE=... -DMACHINE=i686|x86_64|aarch64 -DSUBSYSTEM_VERSION=<major.minor>
 #         -DVERSION=<the project's version> -DMAX_SIZE=<bytes>
-#         [-DOBJDUMP=... -DNM=... -DSTRIP=... | -DREADOBJ=...] -P CheckWindowsProgram.cmake
+#         [-DOBJDUMP=... -DNM=... -DSTRIP=... | -DREADOBJ=...] -P check_headers.cmake
 # Machine type, console subsystem and its version, ASLR (with a relocation
 # block) and DEP, imports from the system's DLLs alone (each routine named),
 # the manifest and the version resource, and the size as shipped. GNU
