@@ -1,49 +1,24 @@
 # revtick_build_number([TARGET <target>...] [LIBRARY <name>] COUNTER <file>
 #                      HEADER <name> [NEXT] [KEEP_TIME] [VERBOSE])
 #
-# Gives each TARGET a build number that rises with every build. COUNTER is
-# your file (one '#define NAME <number>' line ending in CR LF), relative to
-# the folder of the CMakeLists.txt that makes the call; name it so that no
-# source includes it, such as build_number without .h. revtick raises it
-# once per build, before any of TARGET's sources is compiled. The build then
-# writes HEADER, the name the sources include, into a folder of the build
-# tree with the number this raise gave and a fresh time, and puts that
-# folder first on TARGET's include path. So exactly the files that include
-# HEADER are compiled again, with every generator, and each build's program
-# carries the number of that build's own raise, also when builds that share
-# the counter run at once (one waits for the other a few seconds). NEXT,
-# KEEP_TIME and VERBOSE pass -n, -t and -v. A failure stops the build with
-# revtick's message and the counter's path, and leaves the generated header
-# as it was. LIBRARY also makes an interface library of that name: a target
-# that links it gets the header and waits for the step.
-#
+# Gives each TARGET a build number that rises once per build. COUNTER is your
+# file, one '#define NAME <number>' line ending in CR LF, relative to the
+# calling CMakeLists.txt; name it so that no source includes it, such as
+# build_number. Before any of TARGET's sources is compiled, a step raises it
+# and writes HEADER, the name the sources include, into the build tree, first
+# on TARGET's include path: exactly the files that include HEADER are
+# compiled again, and builds that share the counter at once each get a number
+# of their own. LIBRARY makes an interface library that gives the header to
+# the targets that link it. NEXT, KEEP_TIME and VERBOSE pass -n, -t and -v.
 # With REVTICK_RAISE=OFF (a read-only source tree, a packager's build) the
-# counter is never written: the build writes HEADER from it as it is.
+# counter is never written: HEADER is written from it as it is.
 #
 # revtick_build_number(TARGET <target>... HEADER <file>... [NEXT] [KEEP_TIME] [VERBOSE])
 #
-# The older form: revtick raises each HEADER in place, in the source tree.
-# Its time is no guide to what must be compiled again (revtick stamps it two
-# seconds back, or keeps its time), so every source of TARGET is compiled
-# again after each update; configure says how to move to the COUNTER form.
+# The older form raises each HEADER in place, in the source tree, and every
+# source of TARGET is compiled again after each update.
 #
-# One file gets one update step however many targets name it, in one folder
-# or several: every such target depends on that step, so the number rises
-# exactly once per build and parallel jobs never race for the file. Every
-# call for the same file must therefore agree on its form, HEADER and
-# options. A multi-configuration generator raises it once for each
-# configuration a build builds, and each configuration gets a header of its
-# own, so that configurations built at once never share a number.
-#
-# The step is a custom target, so it runs on every build, with every
-# generator, before compilation. It runs in the file's own folder and names
-# it by its file name alone, so a deep workspace never makes the name too
-# long for the tool. The user's file is never declared as something the
-# build makes: clean, a clean-first or a rebuild leave it in place.
-#
-# In a cross build the step needs a revtick that runs on the build machine:
-# the installed package's program, or one that revtick's own source tree
-# builds for the build machine when it is part of the project.
+# The whole reference, with what configure refuses and why: docs/integration.md.
 option(REVTICK_RAISE "Raise the build numbers; OFF writes the headers from the counters as they are" ON)
 
 function(revtick_build_number)
@@ -111,10 +86,13 @@ function(_revtick_step_name file step_var)
 endfunction()
 
 # Makes `step`, the update step of `file`, for `target`: revtickRaise.cmake
-# with `settings`, then `commands`, which with it make `byproducts`. `call`
-# describes the call (form, HEADER and options) in the words the user wrote;
-# when the step exists already, the call that made it must have been the
-# same.
+# with `settings`, then `commands`, which with it make `byproducts`. One
+# step per file, whatever the targets and folders that name it, so the
+# number rises once per build and parallel jobs never race for the file;
+# `call` (form, HEADER and options, in the user's words) must then be the
+# same for every call. A custom target, it runs on every build, with every
+# generator; the file is never declared as made by the build, so clean and
+# rebuild leave it in place.
 function(_revtick_add_step file step settings call target commands byproducts)
   if(TARGET ${step})
     get_property(known GLOBAL PROPERTY ${step}_call)
@@ -132,6 +110,8 @@ function(_revtick_add_step file step settings call target commands byproducts)
   cmake_path(GET file PARENT_PATH folder)
   cmake_path(GET file FILENAME name)
   set(raise ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/revtickRaise.cmake)
+  # In the file's own folder, with its name alone: a deep workspace never
+  # makes the path too long for the tool.
   add_custom_target(${step}
     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:revtick::revtick> -DCOUNTER=${name}
       ${settings} -P ${raise}
@@ -246,14 +226,11 @@ endfunction()
 # header, or the generated header instead of it.
 function(_revtick_refuse_shadows target header generated_folder counter)
   get_target_property(source_dir ${target} SOURCE_DIR)
+  _revtick_sources(${target} sources)
   set(folders "")
-  get_target_property(sources ${target} SOURCES)
   foreach(source IN LISTS sources)
-    if(NOT source MATCHES "\\$<")
-      cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${source_dir} NORMALIZE)
-      cmake_path(GET source PARENT_PATH folder)
-      list(APPEND folders ${folder})
-    endif()
+    cmake_path(GET source PARENT_PATH folder)
+    list(APPEND folders ${folder})
   endforeach()
   get_target_property(includes ${target} INCLUDE_DIRECTORIES)
   get_target_property(libraries ${target} LINK_LIBRARIES)
@@ -301,10 +278,6 @@ function(_revtick_refuse_shadows target header generated_folder counter)
   endif()
   string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\1" pattern "${counter_name}")
   foreach(source IN LISTS sources)
-    if(source MATCHES "\\$<")
-      continue()
-    endif()
-    cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${source_dir} NORMALIZE)
     if(NOT EXISTS ${source} OR IS_DIRECTORY ${source})
       continue()
     endif()
@@ -349,18 +322,25 @@ endfunction()
 
 # Makes the compilation of every source of `target` depend on the witness.
 function(_revtick_depend_on_witness target witness)
-  get_target_property(listed ${target} SOURCES)
-  get_target_property(folder ${target} SOURCE_DIR)
-  set(sources "")
-  foreach(source IN LISTS listed)
-    if(source MATCHES "\\$<")
-      continue()  # chosen at generation time: the COUNTER form covers these
-    endif()
-    cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${folder} NORMALIZE)
-    list(APPEND sources ${source})
-  endforeach()
+  _revtick_sources(${target} sources)
   if(sources)
     set_property(SOURCE ${sources} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS
                  ${witness})
   endif()
+endfunction()
+
+# The sources of `target` named at configure time, as absolute paths, in
+# `sources_var`; those chosen at generation time are left out (the COUNTER
+# form covers them).
+function(_revtick_sources target sources_var)
+  get_target_property(listed ${target} SOURCES)
+  get_target_property(folder ${target} SOURCE_DIR)
+  set(sources "")
+  foreach(source IN LISTS listed)
+    if(NOT source MATCHES "\\$<")
+      cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${folder} NORMALIZE)
+      list(APPEND sources ${source})
+    endif()
+  endforeach()
+  set(${sources_var} ${sources} PARENT_SCOPE)
 endfunction()
