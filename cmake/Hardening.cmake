@@ -2,18 +2,15 @@
 # RELRO with immediate binding, the strong stack protector, fortified C
 # library calls where the build optimises, and control-flow protection
 # (CET) where the target has it. PIE comes from the toolchain already.
-#
-# REVTICK_HARDEN (cmake/Options.cmake, ON by default) turns it off for a
-# comparison: bench/run.sh measures what it costs per update. Left out of
-# the sanitizer and fuzz builds: they are for finding faults, not for
-# shipping, and the sanitizers watch memory more closely than these checks do.
+# REVTICK_HARDEN=OFF leaves it out for a comparison (bench/run.sh measures
+# what it costs per update), and so do the sanitizer and fuzz builds, which
+# are for finding faults, not for shipping.
 #
 #   revtick_harden(PROGRAM <target> OBJECTS <library>...)
 # adds the compile flags to the libraries whose objects make up the program
 # (the unit tests link the same objects) and the link flags to the program.
 # REVTICK_HARDEN_FORTIFY says afterwards whether an optimised program is
-# built with _FORTIFY_SOURCE (OFF where the C library has no fortified
-# calls, or the flags handed to CMake decide it).
+# built with _FORTIFY_SOURCE.
 include(CheckCXXCompilerFlag)
 include(CheckCXXSourceCompiles)
 include(CheckLinkerFlag)
@@ -37,25 +34,19 @@ function(revtick_harden)
     list(APPEND compile_flags -fcf-protection)
   endif()
 
-  # _FORTIFY_SOURCE: only where the C library has fortified calls (glibc;
-  # musl has none), and only where the build optimises (glibc warns
-  # otherwise). It is left alone when the compiler defines it itself or the
-  # flags handed to CMake mention it, since a second definition with another
-  # value is a warning.
+  # _FORTIFY_SOURCE where the C library has fortified calls (glibc; musl has
+  # none, and the host's glibc cannot tell for it) and the build optimises
+  # (glibc warns otherwise). Left alone when the compiler defines it itself
+  # or the flags handed to CMake mention it: a second value is a warning.
   set(CMAKE_REQUIRED_QUIET ON)
-  if(REVTICK_MUSL)
-    # The checks below compile against the host's glibc; the program is
-    # compiled against musl.
-    set(REVTICK_LIBC_FORTIFIES OFF)
-  endif()
-  set(CMAKE_REQUIRED_FLAGS "-O2 -D_FORTIFY_SOURCE=2")
   if(NOT REVTICK_MUSL)
-  check_cxx_source_compiles([[
-    #include <fcntl.h>
-    #if !defined(__USE_FORTIFY_LEVEL) || __USE_FORTIFY_LEVEL < 1
-    #error the C library has no fortified calls
-    #endif
-    int main() { return 0; }]] REVTICK_LIBC_FORTIFIES)
+    set(CMAKE_REQUIRED_FLAGS "-O2 -D_FORTIFY_SOURCE=2")
+    check_cxx_source_compiles([[
+      #include <fcntl.h>
+      #if !defined(__USE_FORTIFY_LEVEL) || __USE_FORTIFY_LEVEL < 1
+      #error the C library has no fortified calls
+      #endif
+      int main() { return 0; }]] REVTICK_LIBC_FORTIFIES)
   endif()
   set(CMAKE_REQUIRED_FLAGS -O2)
   check_cxx_source_compiles([[
@@ -64,21 +55,18 @@ function(revtick_harden)
     #endif
     int main() { return 0; }]] REVTICK_FORTIFY_IS_OURS)
   string(TOUPPER "${CMAKE_BUILD_TYPE}" type)
-  set(fortify OFF)
-  if(REVTICK_LIBC_FORTIFIES AND NOT REVTICK_FORTIFY_IS_OURS)
-    set(fortify ON)  # the compiler's own definition
-  elseif(REVTICK_LIBC_FORTIFIES AND
-         NOT "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${type}}" MATCHES "_FORTIFY_SOURCE")
-    set(fortify ON)
-    list(APPEND compile_flags
-      $<$<CONFIG:Release,MinSizeRel,RelWithDebInfo>:-D_FORTIFY_SOURCE=2>)
+  if(REVTICK_LIBC_FORTIFIES AND NOT REVTICK_MUSL)
+    if(NOT REVTICK_FORTIFY_IS_OURS)
+      set(REVTICK_HARDEN_FORTIFY ON PARENT_SCOPE)  # the compiler's own definition
+    elseif(NOT "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${type}}" MATCHES "_FORTIFY_SOURCE")
+      set(REVTICK_HARDEN_FORTIFY ON PARENT_SCOPE)
+      list(APPEND compile_flags $<$<CONFIG:Release,MinSizeRel,RelWithDebInfo>:-D_FORTIFY_SOURCE=2>)
+    endif()
   endif()
-  set(REVTICK_HARDEN_FORTIFY ${fortify} PARENT_SCOPE)
 
   foreach(library IN LISTS arg_OBJECTS)
     target_compile_options(${library} PRIVATE ${compile_flags})
   endforeach()
-
   check_linker_flag(CXX "LINKER:-z,relro,-z,now" REVTICK_HAS_RELRO_NOW)
   if(REVTICK_HAS_RELRO_NOW)
     target_link_options(${arg_PROGRAM} PRIVATE "LINKER:-z,relro,-z,now")
