@@ -37,13 +37,22 @@ set(CPACK_PROJECT_CONFIG_FILE "${scripts}/SourceDateEpoch.cmake")
 find_program(REVTICK_PYTHON python3 NO_CMAKE_FIND_ROOT_PATH)
 
 if(WIN32)
-  # Beside bin\: LICENSE.txt and a short README.txt, with CR LF, for
-  # whoever unpacks the ZIP.
+  # The ZIP's name, and the machine its README names.
+  set(REVTICK_WINDOWS_MACHINE "64-bit")
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(REVTICK_WINDOWS_MACHINE "32-bit, for every Windows of the NT family")
+    set(CPACK_SYSTEM_NAME win32)
+  elseif(CMAKE_CXX_COMPILER_ARCHITECTURE_ID STREQUAL "ARM64")
+    set(CPACK_SYSTEM_NAME arm64)
   else()
-    set(REVTICK_WINDOWS_MACHINE "64-bit")
+    set(CPACK_SYSTEM_NAME win64)
   endif()
+  if(MSVC)
+    # Made by Visual Studio's compilers: beside mingw-w64's, not over them.
+    string(APPEND CPACK_SYSTEM_NAME -msvc)
+  endif()
+  # Beside bin\: LICENSE.txt and a short README.txt, with CR LF, for
+  # whoever unpacks the ZIP.
   configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
     @ONLY NEWLINE_STYLE CRLF)
   configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README.txt.in
@@ -61,17 +70,6 @@ if(WIN32)
     set(CPACK_POST_BUILD_SCRIPTS "${scripts}/NormalizeZip.cmake")
   else()
     message(STATUS "python3 not found: the ZIP keeps the file system's order and the packer's ids")
-  endif()
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(CPACK_SYSTEM_NAME win32)
-  elseif(CMAKE_CXX_COMPILER_ARCHITECTURE_ID STREQUAL "ARM64")
-    set(CPACK_SYSTEM_NAME arm64)
-  else()
-    set(CPACK_SYSTEM_NAME win64)
-  endif()
-  if(MSVC)
-    # Made by Visual Studio's compilers: beside mingw-w64's, not over them.
-    string(APPEND CPACK_SYSTEM_NAME -msvc)
   endif()
 else()
   # The man page, gzip-compressed, and in share/doc/revtick the licence as a
