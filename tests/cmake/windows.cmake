@@ -78,7 +78,7 @@ set(session ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_session.sh
   ${REVTICK_WINE64} ${REVTICK_WINESERVER} ${prefix})
 set(half32 "")
 if(REVTICK_WINE32_SUITE)
-  set(half32 ${REVTICK_QEMU_I386} ${REVTICK_WINE32} ${REVTICK_WINE32_PROGRAMS})
+  set(half32 ${REVTICK_WINE32_ROOT})
 endif()
 add_test(NAME revtick_wine_start COMMAND sh ${session} start ${half32})
 add_test(NAME revtick_wine_stop COMMAND sh ${session} stop)
@@ -130,7 +130,7 @@ foreach(program IN LISTS programs32)
     TEST_PREFIX "${prefix_of_tests}"
     EXTRA_ARGS --platform=wine --holder=${REVTICK_WINDOWS_i686_DIR}/tests/windows/hold_file.exe
       env WINEPREFIX=${prefix} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-      WINELOADERNOEXEC=1 ${REVTICK_QEMU_I386} ${REVTICK_WINE32} ${dir}/revtick.exe
+      ${REVTICK_WINE32} ${dir}/revtick.exe
     # Each start costs about a second under emulation: the contention
     # test makes half the runs it makes under Wine alone.
     PROPERTIES FIXTURES_REQUIRED revtick_wine ENVIRONMENT REVTICK_CONTENTION_RUNS=20 TIMEOUT 600)

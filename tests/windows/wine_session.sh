@@ -1,23 +1,25 @@
 #!/bin/sh
 # Starts and stops the Wine that runs the Windows build's tests:
-#   wine_session.sh WINE64 WINESERVER PREFIX start|stop [QEMU_I386 WINE32 WINE32_PROGRAMS]
+#   wine_session.sh WINE64 WINESERVER PREFIX start|stop [WINE32_ROOT]
 # start makes the prefix on first use (some seconds) and leaves one server
 # running for all the tests; stop ends that server and every Wine process of
 # the prefix, so that nothing outlives the test run.
-# With QEMU_I386, WINE32 (the 32-bit loader) and WINE32_PROGRAMS (the i386
-# Wine's folder of Windows programs, i386-windows), start also prepares the
-# prefix's 32-bit half and checks that 32-bit programs run in it.
+# With WINE32_ROOT, the folder scripts/fetch_wine32.sh fills with the i386
+# Wine, start also prepares the prefix's 32-bit half and checks that 32-bit
+# programs run in it.
 #
 # Nothing here leans on the kernel running 32-bit code, which some kernels
-# refuse: the 32-bit loader always runs under qemu-i386, and every program it
-# starts is named by its full path, since a bare name makes it look the
-# program up in the prefix or start itself again through the kernel.
+# refuse: the folder's launcher always runs the 32-bit loader under
+# qemu-i386, and every program it starts is named by its full path, since a
+# bare name makes it look the program up in the prefix or start itself
+# again through the kernel.
 # wineboot fills syswow64 only where the kernel runs the 32-bit loader for
 # it, so the 32-bit half is always set up here, from an empty syswow64: every
 # machine takes the same path.
 set -eu
 wine64=$1 wineserver=$2 action=$4
-qemu=${5:-} wine32=${6:-} programs32=${7:-}
+wine32_root=${5:-}
+wine32=$wine32_root/wine32 programs32=$wine32_root/usr/lib/i386-linux-gnu/wine/i386-windows
 export WINEPREFIX="$3" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # answers LAUNCHER... CMD: that cmd runs in the prefix and ends.
@@ -33,9 +35,9 @@ stamp=$WINEPREFIX/.revtick-wine
 
 case $action in
   start)
-    if [ -n "$wine32" ]; then
-      for needed in "$qemu" "$wine32" "$programs32/rundll32.exe"; do
-        [ -f "$needed" ] || { echo "$needed is missing: as root, bash scripts/install_wine32.sh" >&2; exit 1; }
+    if [ -n "$wine32_root" ]; then
+      for needed in "$wine32" "$programs32/rundll32.exe"; do
+        [ -f "$needed" ] || { echo "$needed is missing: bash scripts/fetch_wine32.sh $wine32_root" >&2; exit 1; }
       done
     fi
     if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$made_by" ]; then
@@ -53,22 +55,20 @@ case $action in
     "$wineserver" -p </dev/null >/dev/null 2>&1 || true  # already running is fine
     answers "$wine64" 'C:\windows\system32\cmd.exe' ||
       { echo "Wine does not run programs in $WINEPREFIX" >&2; exit 1; }
-    if [ -n "$wine32" ]; then
-      # The loader must not start itself again: that needs the kernel to run it.
-      export WINELOADERNOEXEC=1
+    if [ -n "$wine32_root" ]; then
       half=$WINEPREFIX/.revtick-32-bit-half
       if [ ! -f "$half" ]; then
         syswow64=$WINEPREFIX/drive_c/windows/syswow64
         rm -rf "$syswow64"
         mkdir "$syswow64"
-        WINEBOOTSTRAPMODE=1 "$qemu" "$wine32" "$programs32/rundll32.exe" \
+        WINEBOOTSTRAPMODE=1 "$wine32" "$programs32/rundll32.exe" \
           setupapi,InstallHinfSection Wow64Install 128 '\\?\unix/usr/share/wine/wine.inf' \
           </dev/null >/dev/null 2>&1 ||
           { echo "The 32-bit half of $WINEPREFIX could not be set up" >&2; exit 1; }
         : >"$half"
       fi
-      answers "$qemu" "$wine32" 'C:\windows\syswow64\cmd.exe' ||
-        { echo "32-bit programs do not run in $WINEPREFIX under $qemu" >&2; exit 1; }
+      answers "$wine32" 'C:\windows\syswow64\cmd.exe' ||
+        { echo "32-bit programs do not run in $WINEPREFIX through $wine32" >&2; exit 1; }
     fi
     ;;
   stop)
@@ -76,7 +76,7 @@ case $action in
     "$wineserver" -w
     ;;
   *)
-    echo "usage: $0 WINE64 WINESERVER PREFIX start|stop [QEMU_I386 WINE32 WINE32_PROGRAMS]" >&2
+    echo "usage: $0 WINE64 WINESERVER PREFIX start|stop [WINE32_ROOT]" >&2
     exit 2
     ;;
 esac
