@@ -1,6 +1,6 @@
-# REVTICK_MUSL: one static program for any Linux. The tool's own code is
+# REVTICK_MUSL: static programs for any Linux. The tool's own code is
 # compiled against musl's headers (and the compiler's own, but no C++
-# library's) and the program is linked statically with musl's C library and
+# library's) and each program is linked statically with musl's C library and
 # libgcc alone, by the host GCC through the specs file of Debian's
 # musl-tools. Everything else (GoogleTest, the test double, the test
 # programs) stays a host program on glibc and libstdc++, which musl cannot
@@ -21,11 +21,14 @@ if(NOT REVTICK_MUSL_SPECS)
   message(FATAL_ERROR "REVTICK_MUSL needs musl-gcc's specs file (Debian: apt-get install musl-tools)")
 endif()
 
-foreach(target IN ITEMS revtick_core revtick_platform_portable revtick_platform revtick)
+foreach(target IN ITEMS revtick_core revtick_entry revtick_step_core revtick_step_entry
+    revtick_platform_portable revtick_platform revtick revtick-step)
   target_compile_options(${target} PRIVATE -specs=${REVTICK_MUSL_SPECS})
 endforeach()
-# No default libraries: a C++ library asked for by mistake fails the link
-# rather than bringing in glibc's libstdc++.
-target_link_options(revtick PRIVATE -specs=${REVTICK_MUSL_SPECS} -static -nodefaultlibs)
-# The C library and libgcc last, after every archive of the tool's.
-target_link_libraries(revtick PRIVATE revtick_platform_portable c gcc)
+foreach(program IN ITEMS revtick revtick-step)
+  # No default libraries: a C++ library asked for by mistake fails the link
+  # rather than bringing in glibc's libstdc++.
+  target_link_options(${program} PRIVATE -specs=${REVTICK_MUSL_SPECS} -static -nodefaultlibs)
+  # The C library and libgcc last, after every archive of the tool's.
+  target_link_libraries(${program} PRIVATE revtick_platform_portable c gcc)
+endforeach()

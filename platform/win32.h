@@ -1,4 +1,4 @@
-// The Win32 subset the tool calls, and nothing more.
+// The Win32 subset the tool and its build step call, and nothing more.
 //
 // On Windows this is the system's own API. Elsewhere the same names are
 // declared here and provided by a platform implementation linked into the
@@ -60,7 +60,10 @@ using va_list_t = va_list;
 
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
+#define CREATE_ALWAYS 2u
 #define OPEN_EXISTING 3u
+#define FILE_SHARE_READ 0x1u
+#define MOVEFILE_REPLACE_EXISTING 0x1u
 #define FILE_ATTRIBUTE_NORMAL 0x80u
 #define FILE_BEGIN 0u
 #define INVALID_SET_FILE_POINTER 0xFFFFFFFFu
@@ -83,6 +86,7 @@ using va_list_t = va_list;
 #define ERROR_HANDLE_EOF 38u
 #define ERROR_INVALID_PARAMETER 87u
 #define ERROR_DISK_FULL 112u
+#define ERROR_ENVVAR_NOT_FOUND 203u
 #else
 // System error codes are errno values here (facility 0). The tool names the
 // few it sets itself by their Win32 names.
@@ -90,6 +94,7 @@ using va_list_t = va_list;
 #define ERROR_HANDLE_EOF static_cast<DWORD>(ENODATA)
 #define ERROR_DISK_FULL static_cast<DWORD>(ENOSPC)
 #define ERROR_SHARING_VIOLATION static_cast<DWORD>(EBUSY)
+#define ERROR_ENVVAR_NOT_FOUND static_cast<DWORD>(ENOENT)
 #endif
 
 struct FILETIME {
@@ -171,6 +176,8 @@ REVTICK_SYSTEM LPSTR REVTICK_WINAPI GetCommandLineA();
 REVTICK_SYSTEM void REVTICK_WINAPI GetStartupInfoA(LPSTARTUPINFOA info);
 REVTICK_SYSTEM HANDLE REVTICK_WINAPI GetStdHandle(DWORD which);
 REVTICK_SYSTEM BOOL REVTICK_WINAPI CloseHandle(HANDLE handle);
+REVTICK_SYSTEM void REVTICK_WINAPI Sleep(DWORD milliseconds);
+REVTICK_SYSTEM DWORD REVTICK_WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 
 // Files and their times
 REVTICK_SYSTEM HANDLE REVTICK_WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
@@ -188,6 +195,8 @@ REVTICK_SYSTEM BOOL REVTICK_WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWOR
 REVTICK_SYSTEM DWORD REVTICK_WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh,
                                                    DWORD method);
 REVTICK_SYSTEM BOOL REVTICK_WINAPI SetEndOfFile(HANDLE handle);
+REVTICK_SYSTEM BOOL REVTICK_WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags);
+REVTICK_SYSTEM BOOL REVTICK_WINAPI DeleteFileA(LPCSTR name);
 
 // Clock
 REVTICK_SYSTEM void REVTICK_WINAPI GetSystemTime(LPSYSTEMTIME time);

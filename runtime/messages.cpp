@@ -4,6 +4,7 @@
 // output and error it was given.
 HANDLE OutputHandle = nullptr;
 HANDLE ErrorHandle = nullptr;
+const char* ErrorLead = nullptr;
 
 namespace {
 
@@ -51,6 +52,10 @@ void PrintOut(const char* format, ...) {
 void PrintErr(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
+  if (ErrorLead != nullptr) {
+    DWORD written = 0;
+    WriteFile(ErrorHandle, ErrorLead, static_cast<DWORD>(lstrlenA(ErrorLead)), &written, nullptr);
+  }
   PrintLine(ErrorHandle, format, arguments);
   va_end(arguments);
 }

@@ -10,6 +10,10 @@
 // Process-wide output channels; null until RunTool sets them.
 extern HANDLE OutputHandle;
 extern HANDLE ErrorHandle;
+// Text every error message starts with, when set; the tool sets none. The
+// build step sets "<counter>: error: ", the form build systems show as an
+// error on a file.
+extern const char* ErrorLead;
 
 // A message carries at most this many characters of text.
 inline constexpr int kMessageAllowance = 1021;

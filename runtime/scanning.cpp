@@ -30,23 +30,21 @@ const char* ExtractArgument(const char* source, char* output, int capacity) {
   const bool quoted = *source == kQuote;
   if (quoted) ++source;
   int copied = 0;
-  auto keep = [&](char c) {
-    if (output != nullptr && copied < capacity - 1) output[copied++] = c;
-  };
-  for (; *source != '\0'; ++source) {
-    if (source[0] == kQuote && source[1] == kQuote) {
-      keep(kQuote);
-      ++source;
-    } else if (quoted ? *source == kQuote : IsBlank(*source)) {
-      if (output != nullptr) output[copied] = '\0';
-      return quoted ? source + 1 : source;
-    } else {
-      keep(*source);
+  for (;; ++source) {
+    const char c = *source;
+    if (c == '\0') {
+      if (quoted) return nullptr;
+      break;
     }
+    if (c == kQuote && source[1] == kQuote) {
+      ++source;
+    } else if (quoted ? c == kQuote : IsBlank(c)) {
+      break;
+    }
+    if (output != nullptr && copied < capacity - 1) output[copied++] = c;
   }
-  if (quoted) return nullptr;
   if (output != nullptr) output[copied] = '\0';
-  return source;
+  return quoted ? source + 1 : source;
 }
 
 DWORD ParseUnsigned(const char* position, const char** end) {

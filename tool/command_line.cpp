@@ -15,47 +15,13 @@ constexpr char kUsage[] = "revtick " REVTICK_VERSION
                           "Header file must start from \"#define <name> <decimal number>\".\n"
                           "The entire contents of the file will be overwritten.\n";
 
-// A launcher may hand the standard handles over in the start-up
-// information; otherwise they are the process's own.
-bool TakeStandardHandles() {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  GetStartupInfoA(&startup);
-  if (startup.dwFlags & STARTF_USESTDHANDLES) {
-    OutputHandle = startup.hStdOutput;
-    ErrorHandle = startup.hStdError;
-  } else {
-    OutputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
-    ErrorHandle = GetStdHandle(STD_ERROR_HANDLE);
-  }
-  if (OutputHandle == INVALID_HANDLE_VALUE || ErrorHandle == INVALID_HANDLE_VALUE) {
-    OutputHandle = nullptr;
-    ErrorHandle = nullptr;
-    return false;
-  }
-  return true;
-}
-
-void CloseStandardHandle(HANDLE& handle) {
-  if (handle == nullptr) return;
-  CloseHandle(handle);
-  handle = nullptr;
-}
-
 // Reads the options in front of the file name; returns the exit code of a
 // rejected option, or kNoFailure when all were accepted.
 DWORD ReadOptions(const char*& text, ToolOptions& options) {
   options = ToolOptions{};
   while (*text == '-') {
-    const char option = text[1];
-    if (option == '\0') {
-      PrintErr("No option char after \"-\"");
-      return kExitBadCommandLine;
-    }
-    if (text[2] != '\0' && !IsBlank(text[2])) {
-      PrintErr("Invalid option: -%c%s", option, text + 2);
-      return kExitBadCommandLine;
-    }
+    const char option = OptionLetter(text);
+    if (option == '\0') return kExitBadCommandLine;
     switch (option) {
       case 'n': options.addNext = true; break;
       case 't': options.keepTime = true; break;
@@ -98,18 +64,17 @@ DWORD ParseAndUpdate(const char* arguments) {
 
 }  // namespace
 
-// Arguments that do not make one command line are refused as a whole,
-// before anything else is looked at. Windows builds never call this, and
-// their linker leaves it out.
-void RefuseCommandLine() {
-  DWORD result = kExitNothingDone;
-  if (TakeStandardHandles()) {
-    PrintErr("Command line too long");
-    result = kExitBadCommandLine;
+char OptionLetter(const char* text) {
+  const char option = text[1];
+  if (option == '\0') {
+    PrintErr("No option char after \"-\"");
+    return '\0';
   }
-  CloseStandardHandle(OutputHandle);
-  CloseStandardHandle(ErrorHandle);
-  ExitProcess(result);
+  if (text[2] != '\0' && !IsBlank(text[2])) {
+    PrintErr("Invalid option: -%c%s", option, text + 2);
+    return '\0';
+  }
+  return option;
 }
 
 DWORD RunTool(const char* arguments) {

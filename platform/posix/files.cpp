@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,12 +42,21 @@ int MoveAboveStandard(int fd) {
   return moved;
 }
 
+// An open of an existing file names no mode, so that a fortified build
+// checks its flags (open's mode is read only when it makes a file).
+int OpenDescriptor(LPCSTR name, DWORD access, bool create) {
+  const int flags = OpenFlags(access) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  constexpr mode_t kNewFileMode = 0666;  // less the umask, as for any new file
+  return create ? open(name, flags | O_CREAT, kNewFileMode) : open(name, flags);
+}
+
 // Opens without blocking (a FIFO would wait for a writer), and refuses
 // anything but a regular file both before and after opening; -1 when it
-// fails, with the last error set. Each step runs only when the ones before
+// fails, with the last error set. A file to be made may be missing, and is
+// then looked at once open only. Each step runs only when the ones before
 // it succeeded; the first to fail keeps its code, and a failure leaves by
 // one way, which lets go of the descriptor if there is one.
-int OpenRegular(LPCSTR name, DWORD access) {
+int OpenRegular(LPCSTR name, DWORD access, bool create) {
   DWORD failure = 0;
   const auto succeeded = [&failure](bool result) {
     if (!result) failure = static_cast<DWORD>(errno);
@@ -60,27 +70,39 @@ int OpenRegular(LPCSTR name, DWORD access) {
   int fd = -1;
   // Looked at by name, then again once open: the path may have been
   // swapped between the two.
-  const bool opened =
-      succeeded(stat(name, &status) == 0) && regular(status) &&
-      succeeded((fd = open(name, OpenFlags(access) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) >= 0) &&
-      succeeded(fstat(fd, &status) == 0) && regular(status) &&
-      succeeded((fd = MoveAboveStandard(fd)) >= 0) &&
-      succeeded(fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0);
+  const bool opened = (create || (succeeded(stat(name, &status) == 0) && regular(status))) &&
+                      succeeded((fd = OpenDescriptor(name, access, create)) >= 0) &&
+                      succeeded(fstat(fd, &status) == 0) && regular(status) &&
+                      succeeded((fd = MoveAboveStandard(fd)) >= 0) &&
+                      succeeded(fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0);
   if (opened) return fd;
   if (fd >= 0) close(fd);
   posix_layer::Fail(failure);
   return -1;
 }
 
-// Share mode 0 keeps every other opener out; here that means every other
-// run of the tool, which takes the same lock. Nobody waits for it.
-bool LockExclusively(int fd) {
-  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+// Share mode 0 keeps every other opener out, FILE_SHARE_READ every one
+// that writes; here that means every other run of the tool or its build
+// step, which take the same locks: exclusive for the one, shared for the
+// other. Any other share mode takes none. Nobody waits for a lock.
+int LockFor(DWORD shareMode) {
+  if (shareMode == 0) return LOCK_EX;
+  return shareMode == FILE_SHARE_READ ? LOCK_SH : 0;
+}
+
+bool Lock(int fd, int lock) {
+  if (lock == 0 || flock(fd, lock | LOCK_NB) == 0) return true;
   if (errno == EWOULDBLOCK) {
     posix_layer::Fail(ERROR_SHARING_VIOLATION);
   } else {
     posix_layer::FailWithErrno();
   }
+  return false;
+}
+
+bool Emptied(int fd) {
+  if (ftruncate(fd, 0) == 0) return true;
+  posix_layer::FailWithErrno();
   return false;
 }
 
@@ -104,17 +126,20 @@ BOOL Transfer(HANDLE handle, DWORD size, LPDWORD moved, Move move) {
 
 }  // namespace
 
-// What the tool asks for: an existing file, for reading and writing, with
-// no sharing or with any.
+// What the tool and its step ask for: an existing file, or one made anew
+// (CREATE_ALWAYS), with no sharing, shared with readers, or with any. A
+// file made anew is emptied only once its lock is held: one held by
+// another opener keeps its content.
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
                    DWORD disposition, DWORD, HANDLE) {
-  if (disposition != OPEN_EXISTING || name == nullptr) {
+  const bool create = disposition == CREATE_ALWAYS;
+  if ((disposition != OPEN_EXISTING && !create) || name == nullptr) {
     posix_layer::Fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  const int fd = OpenRegular(name, access);
+  const int fd = OpenRegular(name, access, create);
   if (fd < 0) return INVALID_HANDLE_VALUE;
-  if (shareMode == 0 && !LockExclusively(fd)) {
+  if (!Lock(fd, LockFor(shareMode)) || (create && !Emptied(fd))) {
     close(fd);
     return INVALID_HANDLE_VALUE;
   }
@@ -201,5 +226,21 @@ BOOL CloseHandle(HANDLE handle) {
   if (fd < 0) return posix_layer::Fail(EBADF);
   if (fd == lastWriteRead.fd) lastWriteRead = LastWriteRead{};
   if (close(fd) != 0) return posix_layer::FailWithErrno();
+  return TRUE;
+}
+
+// rename() replaces the target in one step, as MOVEFILE_REPLACE_EXISTING
+// does; the step asks for nothing else.
+BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
+  if (existingName == nullptr || newName == nullptr || flags != MOVEFILE_REPLACE_EXISTING) {
+    return posix_layer::Fail(ERROR_INVALID_PARAMETER);
+  }
+  if (rename(existingName, newName) != 0) return posix_layer::FailWithErrno();
+  return TRUE;
+}
+
+BOOL DeleteFileA(LPCSTR name) {
+  if (name == nullptr) return posix_layer::Fail(ERROR_INVALID_PARAMETER);
+  if (unlink(name) != 0) return posix_layer::FailWithErrno();
   return TRUE;
 }

@@ -1,4 +1,5 @@
 #include <signal.h>
+#include <sys/select.h>
 #include <unistd.h>
 
 #include "platform/entry.h"
@@ -15,8 +16,9 @@ char commandLine[kCommandLineSize];
 // closed terminal, Ctrl-\. They are held from the start of the run to its
 // end, so that none lands between the write of the header and its cut or
 // its stamp; the header then holds its old bytes or its new ones, never a
-// mix. The run never waits on anything, so a held signal is late by the
-// run's own time at most.
+// mix. A run waits only in Sleep (the build step, for a counter another
+// process holds), and lets them through there, so a held signal is late by
+// the run's own work at most.
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 sigset_t maskBeforeRun;
 
@@ -89,6 +91,17 @@ bool BuildCommandLine(int argc, char** argv) {
 }  // namespace
 
 LPSTR GetCommandLineA() { return commandLine; }
+
+// A sleep comes between attempts to open a file, with nothing of it open:
+// the stop signals are let through for its length, under the caller's own
+// mask, and one that arrives ends the process there. A sleep that some
+// other signal cuts short is only a shorter wait.
+void Sleep(DWORD milliseconds) {
+  constexpr long kNanosecondsPerMillisecond = 1'000'000;
+  const timespec length = {static_cast<time_t>(milliseconds / 1000),
+                           static_cast<long>(milliseconds % 1000) * kNanosecondsPerMillisecond};
+  pselect(0, nullptr, nullptr, nullptr, &length, &maskBeforeRun);
+}
 
 // A signal held during the run takes effect here, once the header is done
 // with: the process ends by that signal, as it would have without the

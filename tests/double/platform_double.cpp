@@ -51,13 +51,34 @@ constexpr KnownText kTexts[] = {
 // one shows in the file.
 constexpr DWORD kCreateNew = 1, kCreateAlways = 2, kOpenAlways = 4, kTruncateExisting = 5;
 
+// The handles of os.others follow one another from here.
+constexpr std::uintptr_t kFirstOtherHandle = 0xF200;
+
+HANDLE OtherHandle(std::size_t index) {
+  return reinterpret_cast<HANDLE>(kFirstOtherHandle + index);
+}
+
+// The file a handle stands for, open or not; null for any other handle.
+File* FileOf(HANDLE handle) {
+  if (handle == kFile) return &os.file;
+  const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(handle);
+  if (value < kFirstOtherHandle || value - kFirstOtherHandle >= os.others.size()) return nullptr;
+  return &os.others[value - kFirstOtherHandle];
+}
+
 std::string HandleName(HANDLE handle) {
   if (handle == nullptr) return "null";
   if (handle == INVALID_HANDLE_VALUE) return "invalid";
   if (handle == kOut) return "out";
   if (handle == kErr) return "err";
   if (handle == kFile) return "file";
+  if (const File* file = FileOf(handle)) return file->name;
   return "other";
+}
+
+HANDLE HandleOf(const File& file) {
+  if (&file == &os.file) return kFile;
+  return OtherHandle(static_cast<std::size_t>(&file - os.others.data()));
 }
 
 // Logs the call and gives the fault planned for this occurrence, if any.
@@ -74,13 +95,18 @@ BOOL Failure(DWORD error) {
   return FALSE;
 }
 
-bool IsOpenFile(HANDLE handle) { return handle == kFile && os.file.open; }
+// The open file a handle stands for, or null.
+File* OpenFile(HANDLE handle) {
+  File* file = FileOf(handle);
+  return file != nullptr && file->open ? file : nullptr;
+}
 
-// Why a call on `handle` that needs `access` fails: not the open file, or
+// Why a call on `handle` that needs `access` fails: not an open file, or
 // not opened for that; 0 when it may go on.
 DWORD Refusal(HANDLE handle, DWORD access) {
-  if (!IsOpenFile(handle)) return kBadHandle;
-  return (os.file.access & access) != 0 ? 0 : EACCES;
+  const File* file = OpenFile(handle);
+  if (file == nullptr) return kBadHandle;
+  return (file->access & access) != 0 ? 0 : EACCES;
 }
 
 // How many of `wanted` bytes a read or write moves under `fault`.
@@ -88,15 +114,31 @@ DWORD Moved(const Fault* fault, DWORD wanted) {
   return fault ? std::min(fault->bytes, wanted) : wanted;
 }
 
-void WriteIntoFile(const char* data, DWORD count) {
-  std::string& bytes = os.file.bytes;
-  if (bytes.size() < os.file.position + count) bytes.resize(os.file.position + count);
-  bytes.replace(os.file.position, count, data, count);
-  os.file.position += count;
-  if (count > 0) os.file.lastWrite = os.systemWriteTime;
+void WriteIntoFile(File& file, const char* data, DWORD count) {
+  std::string& bytes = file.bytes;
+  if (bytes.size() < file.position + count) bytes.resize(file.position + count);
+  bytes.replace(file.position, count, data, count);
+  file.position += count;
+  if (count > 0) file.lastWrite = os.systemWriteTime;
+}
+
+// The file named `name`, added (not existing yet) when there is none.
+File& FileNamed(const std::string& name) {
+  if (File* file = FindFile(name)) return *file;
+  File& added = os.others.emplace_back();
+  added.name = name;
+  added.exists = false;
+  return added;
 }
 
 }  // namespace
+
+File* FindFile(const std::string& name) {
+  if (os.file.name == name) return &os.file;
+  for (File& file : os.others)
+    if (file.name == name) return &file;
+  return nullptr;
+}
 
 void Reset() {
   os = Os{};
@@ -155,31 +197,34 @@ HANDLE GetStdHandle(DWORD which) {
   return out ? os.stdOut : os.stdErr;
 }
 
+// A close that fails (a write the file system reports late) lets go of the
+// file all the same, as both systems do.
 BOOL CloseHandle(HANDLE handle) {
-  if (const fake::Fault* fault = fake::Enter("CloseHandle(" + fake::HandleName(handle) + ")"))
-    return fake::Failure(fault->error);
-  if (fake::IsOpenFile(handle)) {
-    os.file.open = false;
-    return TRUE;
-  }
-  return handle == fake::kOut || handle == fake::kErr ? TRUE : fake::Failure(fake::kBadHandle);
+  const fake::Fault* fault = fake::Enter("CloseHandle(" + fake::HandleName(handle) + ")");
+  fake::File* open = fake::OpenFile(handle);
+  if (open) open->open = false;
+  if (fault) return fake::Failure(fault->error);
+  return open || handle == fake::kOut || handle == fake::kErr ? TRUE
+                                                              : fake::Failure(fake::kBadHandle);
 }
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD, HANDLE) {
   const fake::Fault* fault = fake::Enter("CreateFileA");
-  fake::File& file = os.file;
   const bool creates = disposition == fake::kCreateNew || disposition == fake::kCreateAlways ||
                        disposition == fake::kOpenAlways;
+  fake::File* found = name != nullptr ? fake::FindFile(name) : nullptr;
+  const bool exists = found != nullptr && found->exists;
+  if (found != nullptr) found->accessEver |= access;
   DWORD error = fault ? fault->error : 0;
-  if (!error && (name == nullptr || name != file.name)) error = fake::kNotFound;
-  if (!error && !file.exists && !creates) error = fake::kNotFound;
-  if (!error && file.exists && disposition == fake::kCreateNew) error = EEXIST;
-  if (!error && (file.locked || file.open)) error = ERROR_SHARING_VIOLATION;
+  if (!error && (name == nullptr || (!exists && !creates))) error = fake::kNotFound;
+  if (!error && exists && disposition == fake::kCreateNew) error = EEXIST;
+  if (!error && found != nullptr && (found->locked || found->open)) error = ERROR_SHARING_VIOLATION;
   if (error) {
     fake::Failure(error);
     return INVALID_HANDLE_VALUE;
   }
+  fake::File& file = fake::FileNamed(name);
   if (!file.exists || disposition == fake::kCreateAlways ||
       disposition == fake::kTruncateExisting) {
     file.bytes.clear();
@@ -189,7 +234,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWOR
   file.open = true;
   file.access = access;
   file.position = 0;
-  return fake::kFile;
+  return fake::HandleOf(file);
 }
 
 // Like the POSIX layer, only the last-write time: the tool asks for no other.
@@ -197,7 +242,7 @@ BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILE
   if (const fake::Fault* fault = fake::Enter("GetFileTime")) return fake::Failure(fault->error);
   if (const DWORD refused = fake::Refusal(file, GENERIC_READ)) return fake::Failure(refused);
   if (creation || lastAccess || !lastWrite) return fake::Failure(ERROR_INVALID_PARAMETER);
-  *lastWrite = os.file.lastWrite;
+  *lastWrite = fake::OpenFile(file)->lastWrite;
   return TRUE;
 }
 
@@ -206,7 +251,7 @@ BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAcce
   if (const fake::Fault* fault = fake::Enter("SetFileTime")) return fake::Failure(fault->error);
   if (const DWORD refused = fake::Refusal(file, GENERIC_WRITE)) return fake::Failure(refused);
   if (creation || lastAccess || !lastWrite) return fake::Failure(ERROR_INVALID_PARAMETER);
-  os.file.lastWrite = *lastWrite;
+  fake::OpenFile(file)->lastWrite = *lastWrite;
   return TRUE;
 }
 
@@ -214,11 +259,12 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
   const fake::Fault* fault = fake::Enter("ReadFile");
   if (read) *read = 0;
   if (const DWORD refused = fake::Refusal(file, GENERIC_READ)) return fake::Failure(refused);
+  fake::File& open = *fake::OpenFile(file);
   const std::size_t left =
-      os.file.bytes.size() > os.file.position ? os.file.bytes.size() - os.file.position : 0;
+      open.bytes.size() > open.position ? open.bytes.size() - open.position : 0;
   const DWORD count = fake::Moved(fault, std::min<DWORD>(toRead, static_cast<DWORD>(left)));
-  std::memcpy(buffer, os.file.bytes.data() + os.file.position, count);
-  os.file.position += count;
+  std::memcpy(buffer, open.bytes.data() + open.position, count);
+  open.position += count;
   if (read) *read = count;
   return fault && fault->error ? fake::Failure(fault->error) : TRUE;
 }
@@ -233,7 +279,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
   else if (const DWORD refused = fake::Refusal(file, GENERIC_WRITE))
     return fake::Failure(refused);
   else
-    fake::WriteIntoFile(data, count);
+    fake::WriteIntoFile(*fake::OpenFile(file), data, count);
   if (written) *written = count;
   return fault && fault->error ? fake::Failure(fault->error) : TRUE;
 }
@@ -244,11 +290,12 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD metho
     fake::Failure(fault->error);
     return INVALID_SET_FILE_POINTER;
   }
-  if (!fake::IsOpenFile(file) || distanceHigh || method != FILE_BEGIN || distance < 0) {
-    fake::Failure(fake::IsOpenFile(file) ? ERROR_INVALID_PARAMETER : fake::kBadHandle);
+  fake::File* open = fake::OpenFile(file);
+  if (!open || distanceHigh || method != FILE_BEGIN || distance < 0) {
+    fake::Failure(open ? ERROR_INVALID_PARAMETER : fake::kBadHandle);
     return INVALID_SET_FILE_POINTER;
   }
-  os.file.position = static_cast<std::size_t>(distance);
+  open->position = static_cast<std::size_t>(distance);
   // Like Windows, a successful move clears the last error, since callers
   // must be able to tell 0xFFFFFFFF as a position from a failure.
   os.lastError = ERROR_SUCCESS;
@@ -258,9 +305,63 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD metho
 BOOL SetEndOfFile(HANDLE file) {
   if (const fake::Fault* fault = fake::Enter("SetEndOfFile")) return fake::Failure(fault->error);
   if (const DWORD refused = fake::Refusal(file, GENERIC_WRITE)) return fake::Failure(refused);
-  os.file.bytes.resize(os.file.position);
-  os.file.lastWrite = os.systemWriteTime;
+  fake::File& open = *fake::OpenFile(file);
+  open.bytes.resize(open.position);
+  open.lastWrite = os.systemWriteTime;
   return TRUE;
+}
+
+// Replaces the target in one step, as MOVEFILE_REPLACE_EXISTING asks; an
+// open file or a held one is neither moved nor replaced.
+BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
+  if (const fake::Fault* fault = fake::Enter("MoveFileExA")) return fake::Failure(fault->error);
+  fake::File* source = existingName ? fake::FindFile(existingName) : nullptr;
+  if (!source || !source->exists || !newName) return fake::Failure(fake::kNotFound);
+  const fake::File* existing = fake::FindFile(newName);
+  const bool replaces = existing != nullptr && existing->exists;
+  if (replaces && !(flags & MOVEFILE_REPLACE_EXISTING)) return fake::Failure(EEXIST);
+  if (source->open || source->locked || (replaces && (existing->open || existing->locked)))
+    return fake::Failure(EACCES);
+  const std::string bytes = source->bytes;
+  const FILETIME lastWrite = source->lastWrite;
+  source->exists = false;
+  source->bytes.clear();
+  fake::File& target = fake::FileNamed(newName);  // may move os.others: `source` is done with
+  target.exists = true;
+  target.bytes = bytes;
+  target.lastWrite = lastWrite;
+  return TRUE;
+}
+
+BOOL DeleteFileA(LPCSTR name) {
+  if (const fake::Fault* fault = fake::Enter("DeleteFileA")) return fake::Failure(fault->error);
+  fake::File* file = name ? fake::FindFile(name) : nullptr;
+  if (!file || !file->exists) return fake::Failure(fake::kNotFound);
+  if (file->open || file->locked) return fake::Failure(ERROR_SHARING_VIOLATION);
+  file->exists = false;
+  file->bytes.clear();
+  return TRUE;
+}
+
+void Sleep(DWORD milliseconds) {
+  fake::Enter("Sleep");
+  os.slept += milliseconds;
+}
+
+// As Windows: the length when the value fits with its terminator, else the
+// room it needs; 0 for an empty value, and for none with
+// ERROR_ENVVAR_NOT_FOUND.
+DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
+  if (const fake::Fault* fault = fake::Enter("GetEnvironmentVariableA")) {
+    return fake::Failure(fault->error);
+  }
+  const auto found = name ? os.environment.find(name) : os.environment.end();
+  if (found == os.environment.end()) return fake::Failure(ERROR_ENVVAR_NOT_FOUND);
+  const std::string& value = found->second;
+  const DWORD length = static_cast<DWORD>(value.size());
+  if (length >= size) return length + 1;
+  std::memcpy(buffer, value.c_str(), length + 1);
+  return length;
 }
 
 void GetSystemTime(LPSYSTEMTIME time) {

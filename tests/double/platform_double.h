@@ -1,13 +1,15 @@
 // A fault-injecting stand-in for the Win32 subset of platform/win32.h.
 //
 // Everything the tool can observe of the system lives in one object,
-// fake::os: a single in-memory file, a clock, the standard handles with the
-// text written to them, the command line, the system version and the last
+// fake::os: in-memory files (the tool's one, and the few more the build
+// step touches), a clock, the standard handles with the text written to
+// them, the command line, the environment, the system version and the last
 // error. Every call is appended to a log, and any call can be made to fail
 // (or, for reads and writes, to come up short) by name and occurrence.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,8 @@ struct File {
   FILETIME lastWrite{};
   bool locked = false;  // held by another opener
   bool open = false;
-  DWORD access = 0;  // what the opener asked for: GENERIC_READ, GENERIC_WRITE or both
+  DWORD access = 0;      // what the opener asked for: GENERIC_READ, GENERIC_WRITE or both
+  DWORD accessEver = 0;  // what every opener asked for, granted or not, together
 };
 
 // Listed in os.faults: makes the `occurrence`-th logged call named `call`
@@ -44,7 +47,10 @@ struct Fault {
 };
 
 struct Os {
-  File file;
+  File file;  // the tool's header, or the step's counter: handle kFile
+  // Every other file, by name; files the program makes are added here. The
+  // logged calls on a handle name its file ("WriteFile(version.h.new)").
+  std::vector<File> others;
 
   // GetSystemTime reports `now`; any change of the file's content stamps it
   // with `systemWriteTime`, so tests can tell which time ended up there.
@@ -61,6 +67,8 @@ struct Os {
   std::string err;  // everything written to kErr
 
   std::string commandLine = "revtick";
+  std::map<std::string, std::string> environment;
+  DWORD slept = 0;  // milliseconds, all Sleep calls together
 
   OSVERSIONINFOEXA version{};
   bool versionFails = false;
@@ -74,6 +82,9 @@ struct Os {
 };
 
 extern Os os;
+
+// The file named `name`, in os.file or os.others; null if there is none.
+File* FindFile(const std::string& name);
 
 // Restores every default: an existing empty "ver.h", console handles from
 // GetStdHandle, NT 4.0, an empty log and no faults.

@@ -18,10 +18,12 @@ class DoubleTest : public ::testing::Test {
     fake::Reset();
     OutputHandle = fake::kOut;
     ErrorHandle = fake::kErr;
+    ErrorLead = nullptr;
   }
   void TearDown() override {
     OutputHandle = nullptr;
     ErrorHandle = nullptr;
+    ErrorLead = nullptr;
   }
 
   // The logged calls that start with `prefix`, in order.

@@ -86,6 +86,20 @@ TEST_F(Runtime, MessagesCarryTheirArguments) {
   EXPECT_EQ(fake::os.err, "build=4294967295! done\r\n");
 }
 
+// An error starts with the lead; the text after it keeps the whole
+// allowance, and the output's messages have none.
+TEST_F(Runtime, ErrorsStartWithTheLead) {
+  ErrorLead = "build_number: error: ";
+  PrintErr("No %s", "EOL");
+  PrintOut("done");
+  EXPECT_EQ(fake::os.err, "build_number: error: No EOL\r\n");
+  EXPECT_EQ(fake::os.out, "done\r\n");
+  fake::os.err.clear();
+  const std::string text(2000, 'x');
+  PrintErr("%s", text.c_str());
+  EXPECT_EQ(fake::os.err, "build_number: error: " + text.substr(0, kMessageAllowance) + "\r\n");
+}
+
 TEST_F(Runtime, NullHandleSwallowsMessages) {
   ErrorHandle = nullptr;
   PrintErr("lost %s", "text");
