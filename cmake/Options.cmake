@@ -31,4 +31,4 @@ set(REVTICK_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's source
 # A project that cross-compiles and brings revtick's source in
 # (cmake/BuildMachineProgram.cmake).
 set(REVTICK_BUILD_MACHINE_PROGRAM "" CACHE FILEPATH
-  "A revtick that runs on the build machine, for the build-number steps of a cross build")
+  "A revtick that runs on the build machine, revtick-step beside it, for a cross build's steps")

@@ -10,14 +10,15 @@ find_package(Git QUIET)
 set(scripts ${CMAKE_CURRENT_LIST_DIR}/packaging)
 
 set(package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/revtick)
-install(TARGETS revtick EXPORT revtickTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# revtick-step, the build step every recipe runs, is revtick::step.
+set_target_properties(revtick-step PROPERTIES EXPORT_NAME step)
+install(TARGETS revtick revtick-step EXPORT revtickTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(EXPORT revtickTargets NAMESPACE revtick:: DESTINATION ${package_dir})
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
   COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 install(FILES
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickConfig.cmake
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickBuildNumber.cmake
-    ${PROJECT_SOURCE_DIR}/cmake/package/revtickRaise.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
   DESTINATION ${package_dir})
 
@@ -99,7 +100,7 @@ else()
     message(STATUS "gzip not found: the man page and the changelog are installed uncompressed")
   endif()
   set(compressed "")
-  foreach(source IN ITEMS docs/revtick.1 packaging/debian/changelog)
+  foreach(source IN ITEMS docs/revtick.1 docs/revtick-step.1 packaging/debian/changelog)
     get_filename_component(name ${source} NAME)
     set(file_${name} ${PROJECT_SOURCE_DIR}/${source})
     if(REVTICK_GZIP)
@@ -112,7 +113,7 @@ else()
     endif()
   endforeach()
   add_custom_target(revtick_docs ALL DEPENDS ${compressed})
-  install(FILES ${file_revtick.1} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${file_revtick.1} ${file_revtick-step.1} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${docs}/copyright ${file_changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
   # A statically linked program (the static and portable builds) is so on
@@ -121,7 +122,8 @@ else()
   if(REVTICK_STATIC OR REVTICK_MUSL)
     file(WRITE ${docs}/lintian-overrides
       "# Linked statically on purpose, to run on any Linux whatever its C library.\n"
-      "revtick: statically-linked-binary [usr/bin/revtick]\n")
+      "revtick: statically-linked-binary [usr/bin/revtick]\n"
+      "revtick: statically-linked-binary [usr/bin/revtick-step]\n")
     install(FILES ${docs}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
       RENAME revtick)
   endif()
@@ -182,7 +184,7 @@ endif()
 # Every program the package carries, as <machine>=<its build folder>, and
 # the targets that build them: the one place to name another build of the
 # programs. Each is installed from its build folder, stripped as in its
-# ZIP, and packed as tools/<machine>/revtick.exe.
+# ZIP, and packed as tools/<machine>/revtick.exe, with revtick-step.exe.
 set(REVTICK_NUGET_PROGRAMS x86=${REVTICK_WINDOWS_i686_DIR} x64=${REVTICK_WINDOWS_x86_64_DIR})
 set(REVTICK_NUGET_PROGRAM_TARGETS revtick_windows_i686 revtick_windows_x86_64)
 # NuGet's form of the version: three numbers, a fourth only when it is not 0.
@@ -200,7 +202,7 @@ set(msbuild ${PROJECT_SOURCE_DIR}/packaging/msbuild)
 set(inputs ${nuspec} ${msbuild}/revtick.props ${msbuild}/revtick.targets)
 foreach(pair IN LISTS REVTICK_NUGET_PROGRAMS)
   string(REGEX REPLACE "^[^=]*=" "" folder "${pair}")
-  list(APPEND inputs ${folder}/revtick.exe)
+  list(APPEND inputs ${folder}/revtick.exe ${folder}/revtick-step.exe)
 endforeach()
 set(REVTICK_NUGET_PACKAGE ${CMAKE_BINARY_DIR}/packages/revtick.${REVTICK_NUGET_VERSION}.nupkg)
 add_custom_command(OUTPUT ${REVTICK_NUGET_PACKAGE}

@@ -94,7 +94,7 @@ function(revtick_windows_programs prefix toolchain suffix tests machines)
         -DREVTICK_BUILD_TESTS=${tests}
       INSTALL_COMMAND ""
       BUILD_ALWAYS ON
-      BUILD_BYPRODUCTS ${folder}/revtick.exe)
+      BUILD_BYPRODUCTS ${folder}/revtick.exe ${folder}/revtick-step.exe)
     list(APPEND packs COMMAND ${CMAKE_CPACK_COMMAND} --config ${folder}/CPackConfig.cmake
       -B ${CMAKE_BINARY_DIR}/packages)
   endforeach()

@@ -1,5 +1,6 @@
 # revtick_build_number([TARGET <target>...] [LIBRARY <name>] COUNTER <file>
-#                      HEADER <name> [NEXT] [KEEP_TIME] [VERBOSE])
+#                      HEADER <name> [NEXT] [KEEP_TIME] [VERBOSE]
+#                      [NUMBER_FROM <variable>] [NUMBER_OFFSET <n>])
 #
 # Gives each TARGET a build number that rises once per build. COUNTER is your
 # file, one '#define NAME <number>' line ending in CR LF, relative to the
@@ -10,8 +11,11 @@
 # compiled again, and builds that share the counter at once each get a number
 # of their own. LIBRARY makes an interface library that gives the header to
 # the targets that link it. NEXT, KEEP_TIME and VERBOSE pass -n, -t and -v.
-# With REVTICK_RAISE=OFF (a read-only source tree, a packager's build) the
-# counter is never written: HEADER is written from it as it is.
+# When REVTICK_BUILD_NUMBER (or NUMBER_FROM's variable, plus NUMBER_OFFSET)
+# is set at build time, HEADER carries that number, the CI server's, and
+# the counter is only read. With REVTICK_RAISE=OFF (a read-only source
+# tree, a packager's build) the counter is never written: HEADER is written
+# from it as it is. Each step is one run of revtick-step (revtick::step).
 #
 # revtick_build_number(TARGET <target>... HEADER <file>... [NEXT] [KEEP_TIME] [VERBOSE])
 #
@@ -22,7 +26,8 @@
 option(REVTICK_RAISE "Raise the build numbers; OFF writes the headers from the counters as they are" ON)
 
 function(revtick_build_number)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "NEXT;KEEP_TIME;VERBOSE" "COUNTER;LIBRARY" "TARGET;HEADER;SOURCES")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "NEXT;KEEP_TIME;VERBOSE"
+    "COUNTER;LIBRARY;NUMBER_FROM;NUMBER_OFFSET" "TARGET;HEADER;SOURCES")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "revtick_build_number: unknown arguments ${arg_UNPARSED_ARGUMENTS}")
   endif()
@@ -46,22 +51,39 @@ function(revtick_build_number)
                         "and was left out of it kept an old number. Name a COUNTER instead, and "
                         "exactly the files that include HEADER are compiled again.")
   endif()
-  if(NOT TARGET revtick::revtick)
-    message(FATAL_ERROR "revtick_build_number: there is no revtick::revtick program; "
+  if(NOT TARGET revtick::step)
+    message(FATAL_ERROR "revtick_build_number: there is no revtick::step program; "
                         "use find_package(revtick) or bring in revtick's source first")
   endif()
-  # The step's settings, -D options of revtickRaise.cmake, and the same in
-  # the words of the call.
+  if(DEFINED arg_NUMBER_FROM AND NOT arg_NUMBER_FROM MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+    message(FATAL_ERROR "revtick_build_number: NUMBER_FROM '${arg_NUMBER_FROM}' is not the "
+                        "name of an environment variable, such as GITHUB_RUN_NUMBER")
+  endif()
+  if(DEFINED arg_NUMBER_OFFSET AND NOT arg_NUMBER_OFFSET MATCHES "^[0-9]+$")
+    message(FATAL_ERROR "revtick_build_number: NUMBER_OFFSET '${arg_NUMBER_OFFSET}' is not a "
+                        "number of decimal digits")
+  endif()
+  # The step's options, revtick-step's, and the same in the words of the call.
   set(settings "")
   set(words "")
-  foreach(word IN ITEMS VERBOSE KEEP_TIME NEXT)
+  set(flag_words VERBOSE KEEP_TIME NEXT)
+  set(flag_options -v -t -n)
+  foreach(word option IN ZIP_LISTS flag_words flag_options)
     if(arg_${word})
-      list(APPEND settings -D${word}=ON)
+      list(APPEND settings ${option})
       list(APPEND words ${word})
     endif()
   endforeach()
+  set(value_words NUMBER_FROM NUMBER_OFFSET)
+  set(value_options -e -o)
+  foreach(word option IN ZIP_LISTS value_words value_options)
+    if(DEFINED arg_${word})
+      list(APPEND settings ${option} ${arg_${word}})
+      list(APPEND words "${word} ${arg_${word}}")
+    endif()
+  endforeach()
   if(NOT REVTICK_RAISE)
-    list(APPEND settings -DRAISE=OFF)
+    list(APPEND settings -c)
   endif()
 
   if(DEFINED arg_COUNTER)
@@ -85,15 +107,16 @@ function(_revtick_step_name file step_var)
   set(${step_var} revtick_${identifier}_${short} PARENT_SCOPE)
 endfunction()
 
-# Makes `step`, the update step of `file`, for `target`: revtickRaise.cmake
-# with `settings`, then `commands`, which with it make `byproducts`. One
+# Makes `step`, the update step of `file`, for `target`: revtick-step with
+# `settings` on `file` and `header` (none for the older form), then
+# `commands`, which with it make `byproducts`. One
 # step per file, whatever the targets and folders that name it, so the
 # number rises once per build and parallel jobs never race for the file;
 # `call` (form, HEADER and options, in the user's words) must then be the
 # same for every call. A custom target, it runs on every build, with every
 # generator; the file is never declared as made by the build, so clean and
 # rebuild leave it in place.
-function(_revtick_add_step file step settings call target commands byproducts)
+function(_revtick_add_step file step settings header call target commands byproducts)
   if(TARGET ${step})
     get_property(known GLOBAL PROPERTY ${step}_call)
     get_property(first GLOBAL PROPERTY ${step}_first_target)
@@ -109,16 +132,33 @@ function(_revtick_add_step file step settings call target commands byproducts)
 
   cmake_path(GET file PARENT_PATH folder)
   cmake_path(GET file FILENAME name)
-  set(raise ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/revtickRaise.cmake)
-  # In the file's own folder, with its name alone: a deep workspace never
-  # makes the path too long for the tool.
+  # In the file's own folder, with its name alone, and the header by the
+  # shorter of its two paths: a deep workspace never makes a name too long
+  # for the tool.
+  set(make_folder "")
+  if(header)
+    # revtick-step writes the header; its folder is made for it.
+    cmake_path(GET header PARENT_PATH header_folder)
+    set(make_folder COMMAND ${CMAKE_COMMAND} -E make_directory ${header_folder})
+    cmake_path(RELATIVE_PATH header BASE_DIRECTORY ${folder} OUTPUT_VARIABLE relative)
+    string(LENGTH "${relative}" relative_length)
+    string(LENGTH "${header}" absolute_length)
+    if(relative_length LESS absolute_length)
+      set(header ${relative})
+    endif()
+  endif()
+  if(REVTICK_RAISE)
+    set(comment "Raising the build number in ${file}")
+  else()
+    set(comment "Reading the build number in ${file}, not raising it (REVTICK_RAISE is OFF)")
+  endif()
   add_custom_target(${step}
-    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:revtick::revtick> -DCOUNTER=${name}
-      ${settings} -P ${raise}
+    ${make_folder}
+    COMMAND $<TARGET_FILE:revtick::step> ${settings} ${name} ${header}
     ${commands}
     BYPRODUCTS ${byproducts}
     WORKING_DIRECTORY ${folder}
-    COMMENT "Raising the build number in ${file}"
+    COMMENT "${comment}"
     VERBATIM)
   get_property(program_depends GLOBAL PROPERTY revtick_program_depends)
   if(program_depends)
@@ -147,7 +187,7 @@ function(_revtick_generated_header targets library counter header settings words
                         "writes it from COUNTER")
   endif()
   cmake_path(ABSOLUTE_PATH counter BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} NORMALIZE)
-  _revtick_check_counter(${counter})
+  _revtick_check_counter(${counter} "${settings}")
 
   _revtick_step_name(${counter} step)
   # Each configuration of a multi-configuration generator has a header of
@@ -158,7 +198,7 @@ function(_revtick_generated_header targets library counter header settings words
     string(APPEND folder /$<CONFIG>)
   endif()
   set(generated ${folder}/${header})
-  _revtick_add_step(${counter} ${step} "${settings};-DHEADER=${generated}"
+  _revtick_add_step(${counter} ${step} "${settings}" ${generated}
     "COUNTER;HEADER;${header};${words}" "${targets};${library}" "" ${generated})
 
   if(library)
@@ -197,26 +237,51 @@ function(_revtick_use_header target step header folder counter)
       [[${target}]] [[${header}]] [[${folder}]] [[${counter}]])")
 endfunction()
 
-# Stops the configure on a counter that revtick would refuse in every build:
-# one that is missing, or whose line does not end in CR LF (revtick says no
-# more than "No EOL"). A checkout with LF line ends makes the second.
-function(_revtick_check_counter counter)
+# Stops the configure on a counter that every build would refuse: one that
+# is missing, or one that revtick-step's check (-c, the tool's own reading,
+# with -n when NEXT is given) refuses. The check needs a program that runs
+# now: the installed package's. One built by this same build is not built
+# yet, and its first build says the same.
+function(_revtick_check_counter counter settings)
   cmake_path(GET counter FILENAME name)
-  set(write "on POSIX\n  printf '#define BUILD_NUMBER 0\\r\\n' > ${name}\nat a Windows \
-command prompt\n  >${name} echo #define BUILD_NUMBER 0\nand keep its bytes in git with \
-'${name} -text' in .gitattributes")
+  cmake_path(GET counter PARENT_PATH folder)
   if(NOT EXISTS ${counter} OR IS_DIRECTORY ${counter})
     message(FATAL_ERROR "revtick_build_number: the counter ${counter} does not exist. Create it "
-                        "with one line that ends in CR LF: ${write}.")
+                        "with one line that ends in CR LF: on POSIX\n  printf '#define "
+                        "BUILD_NUMBER 0\\r\\n' > ${name}\nat a Windows command prompt\n  "
+                        ">${name} echo #define BUILD_NUMBER 0\nand keep its bytes in git with "
+                        "'${name} -text' in .gitattributes.")
   endif()
-  # revtick reads at most 255 bytes; their first LF must follow a CR.
-  file(READ ${counter} bytes LIMIT 255 HEX)
-  if(NOT bytes MATCHES "^(0[0-9b-f]|[1-9a-f][0-9a-f])*0d0a")
-    message(FATAL_ERROR "revtick_build_number: the line of the counter ${counter} does not end "
-                        "in CR LF, so revtick refuses it (\"No EOL\"); a checkout that turns "
-                        "line ends into LF ('*.h text eol=lf', core.autocrlf=input) does that. "
-                        "Write it again with CR LF: ${write}, below any such line.")
+  get_target_property(imported revtick::step IMPORTED)
+  if(NOT imported)
+    return()
   endif()
+  get_target_property(program revtick::step LOCATION)
+  if(NOT EXISTS "${program}")
+    return()  # the build machine's, built by this build first
+  endif()
+  set(check -c)
+  if("-n" IN_LIST settings)
+    list(APPEND check -n)
+  endif()
+  # The CI's number is for the builds, not for this check.
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=REVTICK_BUILD_NUMBER
+      ${program} ${check} ${name} WORKING_DIRECTORY ${folder}
+    RESULT_VARIABLE status ERROR_VARIABLE refusal OUTPUT_QUIET)
+  if(status EQUAL 0)
+    return()
+  endif()
+  string(STRIP "${refusal}" refusal)
+  set(fix "")
+  if(refusal MATCHES ": No EOL$")
+    # A checkout that turns line ends into LF does this; the number stays.
+    string(CONCAT fix " Its lines must end in CR LF; a checkout that turns line ends into LF ('*.h text "
+            "eol=lf', core.autocrlf=input) does that. Convert them, keeping the number: on "
+            "POSIX\n  sed -i 's/\\r*$/\\r/' ${name}\nand keep its bytes in git with "
+            "'${name} -text' in .gitattributes.")
+  endif()
+  message(FATAL_ERROR "revtick_build_number: every build would refuse the counter "
+                      "${counter}:\n  ${refusal}\n${fix}")
 endfunction()
 
 # Stops the configure when a file named like the generated header lies in a
@@ -312,7 +377,7 @@ function(_revtick_header_in_place target header settings words)
                         "source tree: the build writes it.")
   endif()
   set(witness ${CMAKE_BINARY_DIR}/CMakeFiles/${step}.witness)
-  _revtick_add_step(${header} ${step} "${settings}" "in place;${words}" ${target}
+  _revtick_add_step(${header} ${step} "${settings}" "" "in place;${words}" ${target}
     "COMMAND;${CMAKE_COMMAND};-E;touch;${witness}" ${witness})
   add_dependencies(${target} ${step})
   # After the target's sources are all known: the end of this folder.

@@ -9,26 +9,32 @@ endif()
 # that calls go to.
 find_program(REVTICK_GNU_OBJDUMP NAMES ${CMAKE_LIBRARY_ARCHITECTURE}-objdump objdump)
 find_program(REVTICK_GNU_READELF NAMES ${CMAKE_LIBRARY_ARCHITECTURE}-readelf readelf)
-if(REVTICK_HARDEN)
-  add_test(NAME revtick_hardening
-    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/hardening_test.sh $<TARGET_FILE:revtick>
-      $<IF:$<AND:$<BOOL:${REVTICK_HARDEN_FORTIFY}>,$<CONFIG:Release,MinSizeRel,RelWithDebInfo>>,1,0>
-      ${CMAKE_CXX_COMPILER} ${REVTICK_GNU_READELF} ${REVTICK_GNU_OBJDUMP})
-else()
-  revtick_skipped_test(revtick_hardening "hardening off: REVTICK_HARDEN=OFF")
-endif()
+# Both programs: revtick_hardening and revtick_step_hardening.
+set(programs revtick revtick-step)
+set(hardening_tests revtick_hardening revtick_step_hardening)
+foreach(program test IN ZIP_LISTS programs hardening_tests)
+  if(REVTICK_HARDEN)
+    add_test(NAME ${test}
+      COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/hardening_test.sh $<TARGET_FILE:${program}>
+        $<IF:$<AND:$<BOOL:${REVTICK_HARDEN_FORTIFY}>,$<CONFIG:Release,MinSizeRel,RelWithDebInfo>>,1,0>
+        ${CMAKE_CXX_COMPILER} ${REVTICK_GNU_READELF} ${REVTICK_GNU_OBJDUMP})
+  else()
+    revtick_skipped_test(${test} "hardening off: REVTICK_HARDEN=OFF")
+  endif()
+endforeach()
 
 if(CMAKE_CROSSCOMPILING)
   # ldd would run the target's loader; the libraries the program names
   # itself must be the C library's (libc and, on some targets, the loader).
   set(libc_only "libc\\.so|ld-linux|ld64\\.so")
   add_test(NAME revtick_needs_only_libc
-    COMMAND sh -c "\"$1\" -d \"$2\" | grep NEEDED && ! \"$1\" -d \"$2\" | grep NEEDED | grep -vE \"$3\""
-      sh ${CMAKE_READELF} $<TARGET_FILE:revtick> ${libc_only})
+    COMMAND sh -c "for program in \"$2\" \"$3\"; do \"$1\" -d \"$program\" | grep NEEDED &&
+        ! \"$1\" -d \"$program\" | grep NEEDED | grep -vE \"$4\" || exit 1; done"
+      sh ${CMAKE_READELF} $<TARGET_FILE:revtick> $<TARGET_FILE:revtick-step> ${libc_only})
   # These run the installed program on the build machine, which cannot.
   set(why "a cross build: the installed program runs only under the emulator")
   foreach(name consumer_project build_steps counter_builds concurrent_builds debian_package
-      meson_example)
+      meson_example recipes)
     revtick_skipped_test(revtick_${name} "${why}")
   endforeach()
   # The package is still made for, and marked with, the target's architecture.
@@ -48,9 +54,11 @@ elseif(REVTICK_STATIC)
   add_test(NAME revtick_statically_linked
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/static_test.sh $<TARGET_FILE:revtick>)
 else()
-  # The program needs nothing at run time beyond the C library.
+  # The programs need nothing at run time beyond the C library.
   add_test(NAME revtick_needs_only_libc
-    COMMAND sh -c "ldd \"$1\" && ! ldd \"$1\" | grep -E 'libstdc\\+\\+|libgcc_s|libm\\.'" sh $<TARGET_FILE:revtick>)
+    COMMAND sh -c "for program; do ldd \"$program\" &&
+        ! ldd \"$program\" | grep -E 'libstdc\\+\\+|libgcc_s|libm\\.' || exit 1; done"
+      sh $<TARGET_FILE:revtick> $<TARGET_FILE:revtick-step>)
 endif()
 
 # The installed CMake package in the example consumer (Ninja, Unix
@@ -88,6 +96,14 @@ foreach(name counter_builds concurrent_builds)
       ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/${name})
   set_tests_properties(revtick_${name} PROPERTIES TIMEOUT 900)
 endforeach()
+# One table of cases over every recipe that runs revtick-step: a held
+# counter, the CI's number good and bad, NEXT at the top, a refused counter,
+# building without raising. Holding a counter past the wait takes 10 s a
+# recipe.
+add_test(NAME revtick_recipes
+  COMMAND ${tools} sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/recipes_test.sh
+    ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/recipes)
+set_tests_properties(revtick_recipes PROPERTIES TIMEOUT 900)
 # The Meson example, against the same installed tool; skipped, with its
 # reason, where meson is not installed.
 add_test(NAME revtick_meson_example

@@ -142,7 +142,8 @@ touch one/shared.h|STEPS_NONE|one/shared.h has the name of the header that the b
 touch one/include/shared.h|STEPS_NONE|one/include/shared.h has the name of the header
 touch shared.h|STEPS_NONE|steps-refused/shared.h has the name of the header
 rm shared_number.h|STEPS_NONE|shared_number.h does not exist. Create it with one line that ends in CR LF
-printf "#define SHARED_BUILD 0\n" >shared_number.h|STEPS_NONE|shared_number.h does not end in CR LF, so revtick refuses it
+printf "#define SHARED_BUILD 39\n" >shared_number.h|STEPS_NONE|shared_number.h: error: No EOL Its lines must end in CR LF
+printf "#define SHARED_BUILD 0\r\n// note\r\n" >shared_number.h|STEPS_NONE|shared_number.h: error: No EOF after the build number value
 printf "#define COUNT 0\r\n" >one/count.h|STEPS_COUNTER_IS_HEADER|one/count.h has the name of the header that the build writes from it for counted
 printf "#define COUNT 0\r\n" >one/count.h; echo "#include \"count.h\"" >one/counted.cpp|STEPS_INCLUDES_COUNTER|one/counted.cpp includes the counter count.h itself'
 printf "%s\n" "$refused" | while IFS='|' read -r prepare option message; do

@@ -19,15 +19,7 @@ rm -rf "$scratch" && mkdir -p "$scratch"
 revtick=$scratch/prefix/bin/revtick
 
 # The compiler runs through a launcher that notes each source it compiles.
-export COMPILE_LOG="$scratch/compiles"
-cat >"$scratch/note" <<'EOF'
-#!/bin/sh
-for argument; do
-  case $argument in *.cpp) echo "${argument##*/}" >>"$COMPILE_LOG" ;; esac
-done
-exec "$@"
-EOF
-chmod +x "$scratch/note"
+compile_note "$scratch"
 
 # shellcheck disable=SC2086 # $parts is a list of file names, split where used
 parts=$(seq -f 'part%02g.cpp' 1 19 | tr '\n' ' ')

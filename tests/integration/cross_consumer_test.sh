@@ -38,7 +38,7 @@ configure "$dir" "$dir/configure.log" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -Drevtick_DIR="$scratch/prefix/lib/cmake/revtick"
 build "$dir"
 [ "$(cat "$dir/build_number")" = "$(printf '#define BUILD_NUMBER 7\r')" ] || fail "installed: not raised"
-grep -qF -- "-DPROGRAM=$scratch/prefix/bin/revtick " "$dir/build/build.ninja" ||
+grep -qF -- "$scratch/prefix/bin/revtick-step " "$dir/build/build.ninja" ||
   fail "installed: the step does not run the installed program"
 is_windows_program "$dir/build/consumer.exe" || fail "installed: no Windows program built"
 echo "ok: a mingw-w64 cross build runs the installed revtick of the build machine"
@@ -52,7 +52,7 @@ configure "$dir" "$dir/configure.log" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DREVT
 build "$dir"
 [ "$(cat "$dir/shared_number.h")" = "$(printf '#define SHARED_BUILD 1\r')" ] || fail "fetched: shared_number.h not raised once"
 [ "$(cat "$dir/two/own_number.h")" = "$(printf '#define OWN_BUILD 101\r')" ] || fail "fetched: own_number.h not raised once"
-helper=$(find "$dir/build" -path '*build-machine/revtick' -type f)
+helper=$(find "$dir/build" -path '*build-machine/revtick-step' -type f)
 [ -n "$helper" ] && ! is_windows_program "$helper" || fail "fetched: no revtick for the build machine"
 is_windows_program "$dir/build/two/two.exe" || fail "fetched: no Windows program built"
 echo "ok: a mingw-w64 cross build that fetches revtick builds one for the build machine and runs it"

@@ -18,7 +18,9 @@ printf '#define BUILD 41\r\n' >"$scratch/ver.h"
 report=$(cd "$scratch" && root/usr/bin/revtick -v ver.h)
 [ "$report" = "$(printf 'Macro "BUILD" set to 42 in "ver.h"\r')" ] || fail "report: $report"
 [ "$(cat "$scratch/ver.h")" = "$(printf '#define BUILD 42\r')" ] || fail "header not updated"
-echo "ok: the packaged tool updates a header"
+(cd "$scratch" && root/usr/bin/revtick-step ver.h generated.h) &&
+  [ "$(cat "$scratch/generated.h")" = "$(printf '#define BUILD 43\r')" ] || fail "the packaged step"
+echo "ok: the packaged tool updates a header, and the packaged step writes one from it"
 
 page=$scratch/root/usr/share/man/man1/revtick.1.gz
 [ -f "$page" ] || fail "no compressed man page in the package"

@@ -28,3 +28,17 @@ readme_command() {
   awk -v marker="<!-- $2 -->" '$0 == marker { on = 1; next }
     on && /^    / { sub(/^    /, ""); print; exit }' "$1"
 }
+
+# compile_note DIR: DIR/note, a compiler launcher that appends the name of
+# each source it compiles to $COMPILE_LOG (DIR/compiles).
+compile_note() {
+  export COMPILE_LOG="$1/compiles"
+  cat >"$1/note" <<'EOF'
+#!/bin/sh
+for argument; do
+  case $argument in *.cpp) echo "${argument##*/}" >>"$COMPILE_LOG" ;; esac
+done
+exec "$@"
+EOF
+  chmod +x "$1/note"
+}

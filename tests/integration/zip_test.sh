@@ -16,7 +16,7 @@ set -- "$scratch"/revtick-*.zip
 # Packed again in name order, whatever order the file system listed.
 "${CMAKE:-cmake}" -E tar tf "$1" | LC_ALL=C sort -c || fail "$(basename "$1") is not in name order"
 top=$scratch/$(basename "$1" .zip)
-for file in bin/revtick.exe bin/revtick.props bin/revtick.targets lib/cmake/revtick/revtickConfig.cmake \
+for file in bin/revtick.exe bin/revtick-step.exe bin/revtick.props bin/revtick.targets lib/cmake/revtick/revtickConfig.cmake \
   LICENSE.txt README.txt; do
   [ -f "$top/$file" ] || fail "$(basename "$1") holds no $file"
 done

@@ -234,7 +234,8 @@ if [ -n "$nupkg" ]; then
   python3 -m zipfile -l "$nupkg" | awk 'NR > 1 { print $1 }' >"$scratch/nupkg.list"
   LC_ALL=C sort -c "$scratch/nupkg.list" || fail "$(basename "$nupkg") is not in name order"
   for name in '[Content_Types].xml' _rels/.rels revtick.nuspec build/native/revtick.props \
-    build/native/revtick.targets tools/x86/revtick.exe tools/x64/revtick.exe; do
+    build/native/revtick.targets tools/x86/revtick.exe tools/x64/revtick.exe \
+    tools/x86/revtick-step.exe tools/x64/revtick-step.exe; do
     grep -qxF "$name" "$scratch/nupkg.list" || fail "$(basename "$nupkg") holds no $name"
   done
   python3 -m zipfile -e "$nupkg" "$scratch/nuget"
