@@ -7,10 +7,10 @@ cd "$(dirname "$0")/.."
 build=${1:-build/sanitize}
 [ -f "$build/compile_commands.json" ] || cmake --preset sanitize >/dev/null
 
-mapfile -t sources < <(git ls-files 'runtime/*.cpp' 'tool/*.cpp' 'platform/*.cpp' 'platform/**/*.cpp')
+mapfile -t sources < <(git ls-files 'runtime/*.cpp' 'tool/*.cpp' 'step/*.cpp' 'platform/*.cpp' 'platform/**/*.cpp')
 echo "clang-tidy: ${#sources[@]} files"
 clang-tidy --quiet -p "$build" "${sources[@]}" 2> >(grep -v "warnings generated" >&2)
-echo "cppcheck: runtime tool platform"
+echo "cppcheck: runtime tool step platform"
 cppcheck --quiet --enable=all --std=c++20 --inline-suppr --error-exitcode=1 -I . \
-  --suppressions-list=.cppcheck-suppressions runtime tool platform
+  --suppressions-list=.cppcheck-suppressions runtime tool step platform
 echo "lint: clean"
