@@ -21,6 +21,7 @@ DWORD Step(const StepOptions& options) {
   wsprintfA(lead, "%s: error: ", options.counter);
   ErrorLead = lead;
   const DWORD result = StepOnCounter(options);
+  if (result == kExitBadContent) HintAtLineEnds(options.counter);
   ErrorLead = kStepErrorLead;
   return result;
 }

@@ -42,5 +42,8 @@ DWORD TakeEnvironmentNumber(const StepOptions& options, EnvironmentNumber& taken
 DWORD RaiseCounter(const StepOptions& options);
 DWORD ReadCounter(const StepOptions& options, const EnvironmentNumber& fromEnvironment);
 
+// After a refused counter: the fix, when its lines end in LF alone.
+void HintAtLineEnds(const char* counter);
+
 // Writes `lines` to the header, unless it holds them already.
 DWORD WriteGeneratedHeader(const char* header, const char* lines, int length);

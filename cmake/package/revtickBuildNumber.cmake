@@ -272,16 +272,8 @@ function(_revtick_check_counter counter settings)
     return()
   endif()
   string(STRIP "${refusal}" refusal)
-  set(fix "")
-  if(refusal MATCHES ": No EOL$")
-    # A checkout that turns line ends into LF does this; the number stays.
-    string(CONCAT fix " Its lines must end in CR LF; a checkout that turns line ends into LF ('*.h text "
-            "eol=lf', core.autocrlf=input) does that. Convert them, keeping the number: on "
-            "POSIX\n  sed -i 's/\\r*$/\\r/' ${name}\nand keep its bytes in git with "
-            "'${name} -text' in .gitattributes.")
-  endif()
   message(FATAL_ERROR "revtick_build_number: every build would refuse the counter "
-                      "${counter}:\n  ${refusal}\n${fix}")
+                      "${counter}:\n  ${refusal}")
 endfunction()
 
 # Stops the configure when a file named like the generated header lies in a

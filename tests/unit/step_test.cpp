@@ -19,6 +19,11 @@ const std::string kHeld =
 
 std::string L(const std::string& definition) { return "#define " + definition + "\r\n"; }
 std::string Error(const std::string& text) { return kCounter + ": error: " + text + "\r\n"; }
+// The fix said after a counter refused for its LF line ends.
+const std::string kLfFix = kCounter +
+                           ": note: its lines must end in CR LF, not LF alone; this keeps its "
+                           "number: sed -i 's/\\r*$/\\r/' build_number (and 'build_number -text' "
+                           "in .gitattributes keeps it so)\r\n";
 
 class Step : public DoubleTest {
  protected:
@@ -94,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         {k41, kNone, "build_number", kUpdate, 0, "", "", k42},
         {kTop, kNone, "-n build_number version.h", kUpdate, 0, "", "",
          L("BUILD 0") + L("BUILDNext 1"), L("BUILD 0") + L("BUILDNext 1")},
-        {"#define BUILD 41\n", kNone, "build_number version.h", kUpdate, 4, "", Error("No EOL")},
+        {"#define BUILD 41\n", kNone, "build_number version.h", kUpdate, 4, "",
+         Error("No EOL") + kLfFix},
         {L("BUILD x"), kNone, "build_number version.h", kUpdate, 4, "",
          Error("Invalid number: \"x\"")},
         {k41, kNone, "nothere version.h", 0, 3, "",
@@ -118,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         {k41, Number("5"), "-c -o 4294967290 build_number version.h", kRead, 0, "", "", "",
          L("BUILD 4294967295")},
         {"#define BUILD 41\n", Number("5"), "build_number version.h", kRead, 4, "",
-         Error("No EOL")},
+         Error("No EOL") + kLfFix},
         {k41, Number("12a"), "build_number version.h", 0, 2, "", Refused("12a")},
         {k41, Number("-1"), "-c build_number", 0, 2, "", Refused("-1")},
         {k41, Number("0x10"), "build_number version.h", 0, 2, "", Refused("0x10")},
@@ -139,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
         {k41, kNone, "-c build_number", kRead, 0, "", ""},
         {kNote, kNone, "-c build_number version.h", kRead, 4, "",
          Error("No EOF after the build number value")},
-        {kLfNote, kNone, "-c -n build_number version.h", kRead, 4, "", Error("No EOL")},
+        {kLfNote, kNone, "-c -n build_number version.h", kRead, 4, "",
+         Error("No EOL") + kLfFix},
         {kNote, kNone, "-c -n build_number version.h", kRead, 0, "", "", "",
          L("BUILD 0") + L("BUILDNext 1")},
     }));
