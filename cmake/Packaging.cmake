@@ -21,6 +21,15 @@ install(FILES
     ${PROJECT_SOURCE_DIR}/cmake/package/revtickBuildNumber.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
   DESTINATION ${package_dir})
+# Beside it, the recipes of the other build systems: a file that make
+# includes, and the meson.build to copy from.
+if(NOT WIN32)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/make/revtick.mk
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/revtick)
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/meson/meson.build
+    ${PROJECT_SOURCE_DIR}/examples/meson/meson_options.txt
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/revtick/meson)
+endif()
 
 set(CPACK_PACKAGE_NAME revtick)
 set(CPACK_PACKAGE_VENDOR "The revtick authors")
