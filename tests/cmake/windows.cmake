@@ -108,14 +108,16 @@ foreach(program IN LISTS programs64)
       env WINEPREFIX=${prefix} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
       ${REVTICK_WINE64} ${dir}/revtick.exe
     PROPERTIES FIXTURES_REQUIRED revtick_wine)
-  add_test(NAME revtick_${name}_batch_file
-    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/batch_test.sh ${REVTICK_WINE64} ${prefix}
-      ${dir}/revtick.exe ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/batch-${name} ${holder})
+  # The recipes' table over the batch file, with this build's revtick-step.
+  add_test(NAME revtick_${name}_recipe_batch
+    COMMAND env CMAKE=${CMAKE_COMMAND} sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/recipes_test.sh
+      ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/recipe-batch-${name}
+      batch ${REVTICK_WINE64} ${prefix} ${dir} ${holder})
   add_test(NAME revtick_${name}_first_header
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/integration/wine_first_header_test.sh ${REVTICK_WINE64}
       ${prefix} ${dir}/revtick.exe ${PROJECT_SOURCE_DIR}
       ${CMAKE_CURRENT_BINARY_DIR}/first_header-${name})
-  set_tests_properties(revtick_${name}_batch_file revtick_${name}_first_header PROPERTIES
+  set_tests_properties(revtick_${name}_recipe_batch revtick_${name}_first_header PROPERTIES
     FIXTURES_REQUIRED revtick_wine)
 endforeach()
 

@@ -18,7 +18,6 @@ meson=${MESON:-meson}
 rounds=${REVTICK_CONCURRENT_ROUNDS:-20}
 rm -rf "$scratch" && mkdir -p "$scratch"
 "$cmake" --install "$build" --prefix "$scratch/prefix" >/dev/null
-revtick=$scratch/prefix/bin/revtick
 
 # The table: what builds | how.
 rows='CMake, Ninja, two folders|Ninja
@@ -40,14 +39,14 @@ setup() {
   case $1 in
     make)
       cp -R "$dir/source" "$dir/copy"
-      make="make -s REVTICK=$revtick COUNTER=$counter"
+      make="make -s REVTICK_PREFIX=$scratch/prefix REVTICK_COUNTER=$counter"
       first="$make -C $dir/source" second="$make -C $dir/copy"
       programs="$dir/source/consumer $dir/copy/consumer" ;;
     meson)
       command -v "$meson" >/dev/null || return 1
       cp -R "$source/examples/meson/." "$dir/source"
       for folder in one two; do
-        "$meson" setup "$dir/$folder" "$dir/source" -Drevtick="$revtick" >"$dir/setup.log" 2>&1 ||
+        "$meson" setup "$dir/$folder" "$dir/source" -Drevtick_step="$scratch/prefix/bin/revtick-step" >"$dir/setup.log" 2>&1 ||
           { cat "$dir/setup.log"; fail "meson setup"; }
       done
       first="$meson compile -C $dir/one" second="$meson compile -C $dir/two"

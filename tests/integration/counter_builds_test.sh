@@ -16,7 +16,7 @@ cmake=${CMAKE:-cmake}
 meson=${MESON:-meson}
 rm -rf "$scratch" && mkdir -p "$scratch"
 "$cmake" --install "$build" --prefix "$scratch/prefix" >/dev/null
-revtick=$scratch/prefix/bin/revtick
+step=$scratch/prefix/bin/revtick-step
 
 # The compiler runs through a launcher that notes each source it compiles.
 compile_note "$scratch"
@@ -63,17 +63,17 @@ setup() {
       fresh "$dir" consumer
       flags=-v
       [ -z "$3" ] || flags="-v -t"
-      make="make -C $dir -j2 REVTICK=$revtick CXX=$scratch/note\ c++"
-      build="$make REVTICKFLAGS=\"$flags\"" clean="$make clean" program=$dir/consumer ;;
+      make="make -C $dir -j2 REVTICK_PREFIX=$scratch/prefix CXX=$scratch/note\ c++"
+      build="$make REVTICK_FLAGS=\"$flags\"" clean="$make clean" program=$dir/consumer ;;
     meson)
       command -v "$meson" >/dev/null || return 1
       fresh "$dir" meson
       sed -i "s/'main.cpp',/'main.cpp', '$(echo $parts | sed "s/ /', '/g")',/" "$dir/meson.build"
       if [ -n "$3" ]; then
-        sed -i "s/^flags = \\['-v'\\]/flags = ['-v', '-t']/" "$dir/meson.build"
+        sed -i "s/^options = \\[\\]/options = ['-t']/" "$dir/meson.build"
         grep -q "'-t'" "$dir/meson.build" || fail "$1: no -t in meson.build"
       fi
-      CXX="$scratch/note c++" "$meson" setup "$dir/build" "$dir" -Drevtick="$revtick" \
+      CXX="$scratch/note c++" "$meson" setup "$dir/build" "$dir" -Drevtick_step="$step" \
         >"$dir/setup.log" 2>&1 || { cat "$dir/setup.log"; fail "$1: meson setup"; }
       build="$meson compile -C $dir/build -j2" clean="$meson compile -C $dir/build --clean"
       program=$dir/build/consumer ;;
