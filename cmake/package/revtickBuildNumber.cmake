@@ -84,6 +84,15 @@ function(revtick_build_number)
   endforeach()
   if(NOT REVTICK_RAISE)
     list(APPEND settings -c)
+    # The option stays in the cache: said at every configure, so that a
+    # build folder set up to install what was tested does not stop counting
+    # unnoticed.
+    get_property(said GLOBAL PROPERTY revtick_raise_off_said)
+    if(NOT said)
+      set_property(GLOBAL PROPERTY revtick_raise_off_said TRUE)
+      message("revtick_build_number: REVTICK_RAISE is OFF in this build folder's cache, so its "
+              "builds read the counters and never raise them; -DREVTICK_RAISE=ON counts again.")
+    endif()
   endif()
 
   if(DEFINED arg_COUNTER)
@@ -121,8 +130,10 @@ function(_revtick_add_step file step settings header call target commands byprod
     get_property(known GLOBAL PROPERTY ${step}_call)
     get_property(first GLOBAL PROPERTY ${step}_first_target)
     if(NOT known STREQUAL call)
-      string(REPLACE ";" " " known "${known}")
-      string(REPLACE ";" " " call "${call}")
+      list(REMOVE_ITEM known "")
+      list(REMOVE_ITEM call "")
+      list(JOIN known " " known)
+      list(JOIN call " " call)
       message(FATAL_ERROR "revtick_build_number: ${file} is raised by one step for every target "
                           "that names it, so every call must agree: '${known}' for ${first}, "
                           "'${call}' for ${target}")
@@ -198,8 +209,17 @@ function(_revtick_generated_header targets library counter header settings words
     string(APPEND folder /$<CONFIG>)
   endif()
   set(generated ${folder}/${header})
+  cmake_path(GET counter FILENAME counter_name)
+  get_property(known GLOBAL PROPERTY ${step}_users SET)
+  if(NOT known)
+    # Once all of the project's targets are known.
+    cmake_language(EVAL CODE "
+      cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL _revtick_warn_unnamed_includers
+        [[${step}]] [[${header}]] [[${counter}]])")
+  endif()
+  set_property(GLOBAL APPEND PROPERTY ${step}_users ${targets} ${library})
   _revtick_add_step(${counter} ${step} "${settings}" ${generated}
-    "COUNTER;HEADER;${header};${words}" "${targets};${library}" "" ${generated})
+    "COUNTER;${counter_name};HEADER;${header};${words}" "${targets};${library}" "" ${generated})
 
   if(library)
     add_library(${library} INTERFACE)
@@ -271,6 +291,7 @@ function(_revtick_check_counter counter settings)
   if(status EQUAL 0)
     return()
   endif()
+  string(REPLACE "\r" "" refusal "${refusal}")
   string(STRIP "${refusal}" refusal)
   message(FATAL_ERROR "revtick_build_number: every build would refuse the counter "
                       "${counter}:\n  ${refusal}")
@@ -314,11 +335,21 @@ function(_revtick_refuse_shadows target header generated_folder counter)
       continue()
     endif()
     if(folder STREQUAL counter_folder AND counter_name STREQUAL header)
+      # The commands with the counter's folder: git's from the top, the
+      # call's from the target's folder.
+      cmake_path(RELATIVE_PATH counter BASE_DIRECTORY ${CMAKE_SOURCE_DIR} OUTPUT_VARIABLE from_top)
+      cmake_path(RELATIVE_PATH counter_folder BASE_DIRECTORY ${CMAKE_SOURCE_DIR}
+                 OUTPUT_VARIABLE renamed)
+      cmake_path(APPEND renamed build_number)
+      cmake_path(NORMAL_PATH renamed)
+      cmake_path(RELATIVE_PATH counter_folder BASE_DIRECTORY ${source_dir} OUTPUT_VARIABLE in_call)
+      cmake_path(APPEND in_call build_number)
+      cmake_path(NORMAL_PATH in_call)
       message(FATAL_ERROR "revtick_build_number: the counter ${counter} has the name of the header "
                           "that the build writes from it for ${target}, in a folder its compiles "
                           "search, so they would include the counter and keep an old number. "
                           "Rename the counter to a name no source includes (git mv "
-                          "${counter_name} build_number, then COUNTER build_number), or give "
+                          "${from_top} ${renamed}, then COUNTER ${in_call}), or give "
                           "HEADER another name.")
     endif()
     message(FATAL_ERROR "revtick_build_number: ${folder}/${header} has the name of the header "
@@ -384,6 +415,81 @@ function(_revtick_depend_on_witness target witness)
     set_property(SOURCE ${sources} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS
                  ${witness})
   endif()
+endfunction()
+
+# Warns of a target that includes the generated header of `step` but was
+# not named in the call, nor links its LIBRARY: it finds no such header (or
+# an old one) and nothing builds it after the raise, so its program would
+# keep an old number.
+function(_revtick_warn_unnamed_includers step header counter)
+  get_property(users GLOBAL PROPERTY ${step}_users)
+  _revtick_all_targets(${CMAKE_SOURCE_DIR} targets)
+  string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\1" pattern "${header}")
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(type MATCHES "^(INTERFACE_LIBRARY|UTILITY)$")
+      continue()
+    endif()
+    _revtick_links_any(${target} "${users}" linked)
+    if(linked)
+      continue()
+    endif()
+    _revtick_sources(${target} sources)
+    foreach(source IN LISTS sources)
+      if(EXISTS ${source} AND NOT IS_DIRECTORY ${source})
+        file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]${pattern}[\">]")
+        if(lines)
+          list(JOIN users " " named)
+          message(WARNING "revtick_build_number: ${source}, a source of ${target}, includes "
+                          "${header}, which the build writes from ${counter} for ${named} alone: "
+                          "${target} finds no such header, or an old one, and is not built after "
+                          "the raise. Name it too (TARGET ${named} ${target}), or make it link a "
+                          "LIBRARY of the call.")
+          break()
+        endif()
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+
+# Every target of `folder` and the folders below it, in `targets_var`.
+function(_revtick_all_targets folder targets_var)
+  get_property(targets DIRECTORY ${folder} PROPERTY BUILDSYSTEM_TARGETS)
+  get_property(folders DIRECTORY ${folder} PROPERTY SUBDIRECTORIES)
+  foreach(below IN LISTS folders)
+    _revtick_all_targets(${below} more)
+    list(APPEND targets ${more})
+  endforeach()
+  set(${targets_var} ${targets} PARENT_SCOPE)
+endfunction()
+
+# Whether `target` is one of `users` or links one, however deep.
+function(_revtick_links_any target users result_var)
+  set(seen "")
+  set(queue ${target})
+  while(queue)
+    list(POP_FRONT queue next)
+    if(next IN_LIST users)
+      set(${result_var} TRUE PARENT_SCOPE)
+      return()
+    endif()
+    if(next IN_LIST seen OR NOT TARGET ${next})
+      continue()
+    endif()
+    list(APPEND seen ${next})
+    get_target_property(type ${next} TYPE)
+    set(links "")
+    if(NOT type STREQUAL "INTERFACE_LIBRARY")
+      get_target_property(links ${next} LINK_LIBRARIES)
+    endif()
+    get_target_property(interface ${next} INTERFACE_LINK_LIBRARIES)
+    foreach(link IN LISTS links interface)
+      if(link AND NOT link MATCHES "-NOTFOUND$|\\$<")
+        list(APPEND queue ${link})
+      endif()
+    endforeach()
+  endwhile()
+  set(${result_var} FALSE PARENT_SCOPE)
 endfunction()
 
 # The sources of `target` named at configure time, as absolute paths, in

@@ -133,8 +133,8 @@ done
 
 # What configure refuses: what the test does to the project first | the
 # STEPS_ option set | the message, as one line.
-refused='true|STEPS_DISAGREE|every call must agree: '"'COUNTER HEADER shared.h VERBOSE' for zero, 'COUNTER HEADER shared.h NEXT' for zero"'
-true|STEPS_IN_PLACE_TOO|'"'COUNTER HEADER shared.h VERBOSE' for zero, 'in place VERBOSE' for zero"'
+refused='true|STEPS_DISAGREE|every call must agree: '"'COUNTER shared_number.h HEADER shared.h VERBOSE' for zero, 'COUNTER shared_number.h HEADER shared.h NEXT' for zero"'
+true|STEPS_IN_PLACE_TOO|'"'COUNTER shared_number.h HEADER shared.h VERBOSE' for zero, 'in place VERBOSE' for zero"'
 true|STEPS_SOURCES|SOURCES is gone
 true|STEPS_HEADER_OUTSIDE|HEADER '"'../shared.h'"' must be the one name the sources include
 printf "#define OTHER 0\r\n" >two/other_number.h|STEPS_TWO_COUNTERS|two gets own.h from two counters
@@ -142,9 +142,9 @@ touch one/shared.h|STEPS_NONE|one/shared.h has the name of the header that the b
 touch one/include/shared.h|STEPS_NONE|one/include/shared.h has the name of the header
 touch shared.h|STEPS_NONE|steps-refused/shared.h has the name of the header
 rm shared_number.h|STEPS_NONE|shared_number.h does not exist. Create it with one line that ends in CR LF
-printf "#define SHARED_BUILD 39\n" >shared_number.h|STEPS_NONE|shared_number.h: error: No EOL Its lines must end in CR LF
+printf "#define SHARED_BUILD 39\n" >shared_number.h|STEPS_NONE|shared_number.h: error: No EOL shared_number.h: note: its lines must end in CR LF, not LF alone; this keeps its number: sed -i '"'s/\\r*$/\\r/'"' shared_number.h
 printf "#define SHARED_BUILD 0\r\n// note\r\n" >shared_number.h|STEPS_NONE|shared_number.h: error: No EOF after the build number value
-printf "#define COUNT 0\r\n" >one/count.h|STEPS_COUNTER_IS_HEADER|one/count.h has the name of the header that the build writes from it for counted
+printf "#define COUNT 0\r\n" >one/count.h|STEPS_COUNTER_IS_HEADER|one/count.h has the name of the header that the build writes from it for counted, in a folder its compiles search, so they would include the counter and keep an old number. Rename the counter to a name no source includes (git mv one/count.h one/build_number, then COUNTER one/build_number)
 printf "#define COUNT 0\r\n" >one/count.h; echo "#include \"count.h\"" >one/counted.cpp|STEPS_INCLUDES_COUNTER|one/counted.cpp includes the counter count.h itself'
 printf "%s\n" "$refused" | while IFS='|' read -r prepare option message; do
   dir=$scratch/steps-refused
@@ -159,3 +159,9 @@ printf "%s\n" "$refused" | while IFS='|' read -r prepare option message; do
     { cat "$dir/configure.log"; fail "$prepare, $option: no message '$message'"; }
   printf 'ok: refused when configuring: %s, %s\n' "$prepare" "$option"
 done
+# A target that includes the header but was not named is pointed out.
+"$cmake" -S "$dir" -B "$dir/build" -DSTEPS_UNNAMED_INCLUDER=ON >"$dir/configure.log" 2>&1 ||
+  { cat "$dir/configure.log"; fail "a target not named: configure failed"; }
+tr -s ' \n' '  ' <"$dir/configure.log" | grep -qF "one/one.cpp, a source of unnamed, includes shared.h" ||
+  { cat "$dir/configure.log"; fail "a target not named that includes the header: no warning"; }
+echo "ok: a target not named that includes the header is warned of"
