@@ -359,24 +359,44 @@ function(_revtick_refuse_shadows target header generated_folder counter)
                         "remove ${folder}/${header}; otherwise give HEADER another name.")
   endforeach()
 
-  # A source that includes the counter itself, where its compiles find it,
-  # gets no fresh header and keeps an old number.
-  if(NOT counter_folder IN_LIST folders)
-    return()
-  endif()
-  string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\1" pattern "${counter_name}")
-  foreach(source IN LISTS sources)
-    if(NOT EXISTS ${source} OR IS_DIRECTORY ${source})
+  # A source that includes the counter, itself or through a header, where
+  # its compiles find it, gets no fresh header and keeps an old number. The
+  # includes are followed where the compiler looks for them: beside the
+  # including file, then in the target's folders.
+  set(queue ${sources})
+  set(seen "")
+  while(queue)
+    list(POP_FRONT queue file)
+    if(file IN_LIST seen OR NOT EXISTS ${file} OR IS_DIRECTORY ${file})
       continue()
     endif()
-    file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]${pattern}[\">]")
-    if(lines)
-      message(FATAL_ERROR "revtick_build_number: ${source} includes the counter ${counter_name} "
-                          "itself, which the build raises but does not give it, so it would keep "
-                          "an old number: include ${header} instead. A counter named so that no "
-                          "source includes it, such as build_number without .h, avoids this.")
-    endif()
-  endforeach()
+    list(APPEND seen ${file})
+    cmake_path(GET file PARENT_PATH here)
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][^\">]+[\">]")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]+)[\">].*" "\\1" name "${line}")
+      foreach(folder IN LISTS here folders)
+        set(found ${folder}/${name})
+        cmake_path(NORMAL_PATH found)
+        if(NOT EXISTS ${found} OR IS_DIRECTORY ${found})
+          continue()
+        endif()
+        if(found STREQUAL counter)
+          set(through "")
+          if(NOT file IN_LIST sources)
+            set(through ", a header that the sources of ${target} include,")
+          endif()
+          message(FATAL_ERROR "revtick_build_number: ${file}${through} includes the counter "
+                              "${counter_name} itself, which the build raises but does not give "
+                              "it, so it would keep an old number: include ${header} instead. A "
+                              "counter named so that no source includes it, such as build_number "
+                              "without .h, avoids this.")
+        endif()
+        list(APPEND queue ${found})
+        break()
+      endforeach()
+    endforeach()
+  endwhile()
 endfunction()
 
 # The older form: HEADER raised in place. Its time is no guide (two seconds

@@ -145,7 +145,8 @@ rm shared_number.h|STEPS_NONE|shared_number.h does not exist. Create it with one
 printf "#define SHARED_BUILD 39\n" >shared_number.h|STEPS_NONE|shared_number.h: error: No EOL shared_number.h: note: its lines must end in CR LF, not LF alone; this keeps its number: sed -i '"'s/\\r*$/\\r/'"' shared_number.h
 printf "#define SHARED_BUILD 0\r\n// note\r\n" >shared_number.h|STEPS_NONE|shared_number.h: error: No EOF after the build number value
 printf "#define COUNT 0\r\n" >one/count.h|STEPS_COUNTER_IS_HEADER|one/count.h has the name of the header that the build writes from it for counted, in a folder its compiles search, so they would include the counter and keep an old number. Rename the counter to a name no source includes (git mv one/count.h one/build_number, then COUNTER one/build_number)
-printf "#define COUNT 0\r\n" >one/count.h; echo "#include \"count.h\"" >one/counted.cpp|STEPS_INCLUDES_COUNTER|one/counted.cpp includes the counter count.h itself'
+printf "#define COUNT 0\r\n" >one/count.h; echo "#include \"count.h\"" >one/counted.cpp|STEPS_INCLUDES_COUNTER|one/counted.cpp includes the counter count.h itself
+printf "#define COUNT 0\r\n" >one/count.h; echo "#include \"count.h\"" >one/include/config.h; echo "#include \"config.h\"" >one/counted.cpp|STEPS_INCLUDES_COUNTER|one/include/config.h, a header that the sources of counted include, includes the counter count.h itself'
 printf "%s\n" "$refused" | while IFS='|' read -r prepare option message; do
   dir=$scratch/steps-refused
   fresh "$dir"
