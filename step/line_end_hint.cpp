@@ -28,8 +28,9 @@ void HintAtLineEnds(const char* counter) {
   wsprintfA(lead, "%s: note: ", counter);
   const char* const errorLead = ErrorLead;
   ErrorLead = lead;
-  PrintErr("its lines must end in CR LF, not LF alone; this keeps its number: sed -i "
-           "'s/\\r*$/\\r/' %s (and '%s -text' in .gitattributes keeps it so)",
-           counter, counter);
+  PrintErr(
+      "its lines must end in CR LF, not LF alone; this keeps its number: sed -i "
+      "'s/\\r*$/\\r/' %s (and '%s -text' in .gitattributes keeps it so)",
+      counter, counter);
   ErrorLead = errorLead;
 }

@@ -145,8 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
         {k41, kNone, "-c build_number", kRead, 0, "", ""},
         {kNote, kNone, "-c build_number version.h", kRead, 4, "",
          Error("No EOF after the build number value")},
-        {kLfNote, kNone, "-c -n build_number version.h", kRead, 4, "",
-         Error("No EOL") + kLfFix},
+        {kLfNote, kNone, "-c -n build_number version.h", kRead, 4, "", Error("No EOL") + kLfFix},
         {kNote, kNone, "-c -n build_number version.h", kRead, 0, "", "", "",
          L("BUILD 0") + L("BUILDNext 1")},
     }));
