@@ -1,17 +1,17 @@
 #!/bin/bash
 # packaging/msbuild/revtick.targets in the real MSBuild engine (dotnet
 # msbuild), over cpp.targets, which stands in for Microsoft's C++ targets,
-# with the POSIX program behind RevtickProgram. One row per way a build
+# with the POSIX step behind RevtickStepProgram. One row per way a build
 # meets the counter; each row checks the counter's rises, which sources
 # compile, the numbers the programs print and the build's errors, then
 # prints its line of the table.
-#   msbuild_test.sh PROGRAM SOURCE_DIR SCRATCH [NUPKG]
+#   msbuild_test.sh PROGRAM STEP SOURCE_DIR SCRATCH [NUPKG]
 # With NUPKG, the package's layout is that package's, unpacked, with the
-# POSIX program in place of its Windows ones.
+# POSIX programs in place of its Windows ones.
 # Skipped (exit 77), with the reason, where dotnet is missing;
 # REVTICK_REQUIRE_DOTNET=1 (CI) makes that a failure.
 set -eu
-program=$1 source=$2 scratch=$3 nupkg=${4:-}
+program=$1 step=$2 source=$3 scratch=$4 nupkg=${5:-}
 . "$source/tests/integration/lib.sh"
 
 if ! command -v dotnet >/dev/null || ! dotnet msbuild -version >/dev/null 2>&1; then
@@ -53,7 +53,7 @@ EOF
   printf 'int other() { return 0; }\n' >"$dir/other.cpp"
 }
 sources='<ClCompile Include="main.cpp" /><ClCompile Include="other.cpp" />'
-program_xml="<RevtickProgram>$program</RevtickProgram>"
+program_xml="<RevtickStepProgram>$step</RevtickStepProgram>"
 
 # build LOG PROJECT ARGUMENTS...: one dotnet msbuild run; its status.
 build() {
@@ -165,7 +165,8 @@ row "two configurations at once" 10 10 - 0
 
 # The failures, on the one project: a counter the tool rejects, and one
 # held by another program for longer than the wait. The build fails with
-# the tool's message as an error on the counter; counter and header stay.
+# the step's message as its one error, on the counter; counter and header
+# stay.
 header=$dir/obj/Debug/generated/version.h
 # hold FILE SECONDS: another program holds FILE (flock) for SECONDS, in one
 # process, $holder, whose end frees it.
@@ -185,18 +186,19 @@ failure() {
   if build "$dir/build.log" "$one"; then fail "$what: the build did not fail"; fi
   grep -qF "$dir/build_number : error : $message" "$dir/build.log" || {
     cat "$dir/build.log"
-    fail "$what: no error on the counter with the tool's message '$message'"
+    fail "$what: no error on the counter with the step's message '$message'"
   }
+  [ "$(grep -c ': error ' "$dir/build.log")" = 1 ] || { cat "$dir/build.log"; fail "$what: not one error"; }
   cmp -s "$dir/build_number" "$scratch/counter.before" || fail "$what: the counter changed"
   cmp -s "$header" "$scratch/header.before" || fail "$what: the header changed"
 }
 cp "$dir/build_number" "$scratch/counter.good"
 printf '#define BUILD_NUMBER 16\n' >"$dir/build_number"
-failure "LF counter" "No EOL (revtick exit code 4"
+failure "LF counter" "No EOL"
 cp "$scratch/counter.good" "$dir/build_number"
 hold "$dir/build_number" 30
 started=$SECONDS
-failure "held counter" "Cannot open file \"$dir/build_number\" (0/16 - Device or resource busy)"
+failure "held counter" "Cannot open file \"build_number\" (0/16 - Device or resource busy)"
 kill $holder
 wait $holder 2>/dev/null || true  # ended by the signal
 waited=$((SECONDS - started))
@@ -214,22 +216,25 @@ row "briefly held counter" 1 1 1 0
 
 # Builds that must leave the counter alone: Visual Studio's design-time
 # builds, a single-file compile (Ctrl+F7), and RevtickRaise=false, which
-# writes the header from the counter as it is.
+# writes the header from the counter's number as it is (with -n, the
+# counter's very bytes again).
 before=$(number "$dir/build_number")
 for case in "design-time:-p:DesignTimeBuild=true" "single file:-p:SelectedFiles=main.cpp"; do
   what=${case%%:*} switch=${case#*:}
   build "$dir/build.log" "$one" "$switch" || { cat "$dir/build.log"; fail "$what build failed"; }
   [ "$(number "$dir/build_number")" = "$before" ] || fail "$what build raised the counter"
 done
-printf '#define BUILD_NUMBER 500\r\n' >"$dir/build_number"
+printf '#define BUILD_NUMBER 500\r\n#define BUILD_NUMBERNext 501\r\n' >"$dir/build_number"
 build "$dir/build.log" "$one" -p:RevtickRaise=false || { cat "$dir/build.log"; fail "a build without raising failed"; }
 [ "$(number "$dir/build_number")" = 500 ] || fail "a build without raising raised the counter"
 cmp -s "$header" "$dir/build_number" || fail "without raising: the header is not the counter's text"
 [ "$("$dir/bin/Debug/app")" = 500 ] || fail "without raising: the program prints $("$dir/bin/Debug/app"), not 500"
 row "design-time, single file, no raise" 3 0 - 0
-# The shipped layouts, each with its program found by revtick.props alone:
+# The shipped layouts, each with its step found by revtick.props alone:
 # the NuGet package's (build/native, tools/x86 on a machine that is not
-# x64) and the ZIP's (bin/, the program beside the targets).
+# x64) and the ZIP's (bin/, the step beside the targets); and a project
+# kept from before the step, which names only RevtickProgram (revtick.exe),
+# with the step beside that and neither beside the targets.
 if [ -n "$nupkg" ]; then
   python3 -m zipfile -l "$nupkg" | awk 'NR > 1 { print $1 }' >"$scratch/nupkg.list"
   LC_ALL=C sort -c "$scratch/nupkg.list" || fail "$(basename "$nupkg") is not in name order"
@@ -240,22 +245,29 @@ if [ -n "$nupkg" ]; then
   done
   python3 -m zipfile -e "$nupkg" "$scratch/nuget"
   # (unpacked without their modes: cp makes new, runnable files)
-  rm "$scratch"/nuget/tools/*/revtick.exe
-  for machine in x86 x64; do cp "$program" "$scratch/nuget/tools/$machine/revtick.exe"; done
+  rm "$scratch"/nuget/tools/*/revtick.exe "$scratch"/nuget/tools/*/revtick-step.exe
+  for machine in x86 x64; do
+    cp "$program" "$scratch/nuget/tools/$machine/revtick.exe"
+    cp "$step" "$scratch/nuget/tools/$machine/revtick-step.exe"
+  done
 fi
-for layout in "package:nuget/build/native:nuget/tools/x86" "ZIP:zip/bin:zip/bin"; do
-  what=${layout%%:*} folders=${layout#*:}
-  if [ ! -f "$scratch/${folders%%:*}/revtick.targets" ]; then
-    mkdir -p "$scratch/${folders%%:*}" "$scratch/${folders#*:}"
-    cp "$source/packaging/msbuild/revtick.props" "$source/packaging/msbuild/revtick.targets" "$scratch/${folders%%:*}"
-    cp "$program" "$scratch/${folders#*:}/revtick.exe"
+# WHAT:TARGETS:PROGRAMS:PROPERTIES, WHAT the project's folder and the
+# others under $scratch.
+for layout in "package:nuget/build/native:nuget/tools/x86:" "ZIP:zip/bin:zip/bin:" \
+  "RevtickProgram:earlier/msbuild:earlier/bin:<RevtickProgram>../earlier/bin/revtick.exe</RevtickProgram>"; do
+  IFS=: read -r what from programs properties <<<"$layout"
+  if [ ! -f "$scratch/$from/revtick.targets" ]; then
+    mkdir -p "$scratch/$from" "$scratch/$programs"
+    cp "$source/packaging/msbuild/revtick.props" "$source/packaging/msbuild/revtick.targets" "$scratch/$from"
+    cp "$program" "$scratch/$programs/revtick.exe"
+    cp "$step" "$scratch/$programs/revtick-step.exe"
   fi
-  targets=$scratch/${folders%%:*}/revtick.targets
-  project "$scratch/$what/app.vcxproj" Application "<RevtickCounter>build_number</RevtickCounter>" "$sources"
+  targets=$scratch/$from/revtick.targets
+  project "$scratch/$what/app.vcxproj" Application "<RevtickCounter>build_number</RevtickCounter>$properties" "$sources"
   printf '#define BUILD_NUMBER 41\r\n' >"$scratch/$what/build_number"
   env -u PROCESSOR_ARCHITECTURE -u PROCESSOR_ARCHITEW6432 dotnet msbuild -nologo -nr:false -v:m \
     "$scratch/$what/app.vcxproj" >"$scratch/$what/build.log" 2>&1 || { cat "$scratch/$what/build.log"; fail "$what layout: the build failed"; }
   [ "$("$scratch/$what/bin/Debug/app")" = 42 ] || fail "$what layout: the program prints $("$scratch/$what/bin/Debug/app"), not 42"
 done
-row "${nupkg:+the }package and ZIP layouts" 2 2 4 0
+row "${nupkg:+the }package, ZIP, RevtickProgram" 3 3 6 0
 echo "ok: revtick.targets in dotnet msbuild $(dotnet msbuild -version | tail -n 1)"
