@@ -22,13 +22,19 @@ install(FILES
     ${CMAKE_CURRENT_BINARY_DIR}/revtickConfigVersion.cmake
   DESTINATION ${package_dir})
 # Beside it, the recipes of the other build systems: a file that make
-# includes, and the meson.build to copy from.
+# includes, the meson.build to copy from, and Bazel's rules and status
+# command, a repository to bring in with local_repository.
 if(NOT WIN32)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/make/revtick.mk
     DESTINATION ${CMAKE_INSTALL_DATADIR}/revtick)
   install(FILES ${PROJECT_SOURCE_DIR}/examples/meson/meson.build
     ${PROJECT_SOURCE_DIR}/examples/meson/meson_options.txt
     DESTINATION ${CMAKE_INSTALL_DATADIR}/revtick/meson)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/bazel/WORKSPACE
+    ${PROJECT_SOURCE_DIR}/packaging/bazel/BUILD ${PROJECT_SOURCE_DIR}/packaging/bazel/revtick.bzl
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/revtick/bazel)
+  install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/bazel/revtick_status.sh
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/revtick/bazel)
 endif()
 
 set(CPACK_PACKAGE_NAME revtick)
