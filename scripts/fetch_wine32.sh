@@ -71,22 +71,26 @@ apt_for() {
     -o "Debug::NoLocking=1" -o "Acquire::Retries=5" -o "Acquire::Retries::Delay::Maximum=30"
 }
 
-# apt-get update, tried again after a pause while an index fails; one that
-# still fails is ignored (apt keeps the lists it did get): listed then
-# checks that they name what the folder needs.
-update() {
-  local arch=$1 list=$2 parts=$3 try
-  for try in 1 2 3; do
-    apt_for "$arch" "$list" "$parts" apt-get -qq update && return 0
-    echo "apt-get update ($arch) failed (try $try of 3)" >&2
-    ((try == 3)) || sleep $((try * 5))
+# apt-get update until the lists name each package the folder needs:
+# lists ARCH LIST PARTS NAME[=VERSION|/SUITE]... An index that fails, or
+# one of a mirror caught halfway through a sync, which apt takes without a
+# word but which names too little, is fetched again after a pause, for
+# some minutes.
+lists() {
+  local arch=$1 list=$2 parts=$3 try missing
+  shift 3
+  for try in 1 2 3 4 5; do
+    apt_for "$arch" "$list" "$parts" apt-get -qq update || echo "apt-get update ($arch) failed" >&2
+    missing=$(unlisted "$arch" "$list" "$parts" "$@") || return 0
+    echo "the $arch lists name no $missing (try $try of 5)" >&2
+    ((try == 5)) || sleep $((try * try * 10))
   done
-  echo "going on with the $arch lists that apt did get" >&2
+  fail "no $arch package list that apt could get names $missing"
 }
 
-# Fails unless the lists name each package: listed ARCH LIST PARTS
-# NAME[=VERSION|/SUITE]... (apt-cache madison: "name | version | source").
-listed() {
+# The first package no list names (apt-cache madison: "name | version |
+# source"); false when they name all.
+unlisted() {
   local arch=$1 list=$2 parts=$3 package name want
   shift 3
   for package in "$@"; do
@@ -94,8 +98,9 @@ listed() {
     [[ $package != *=* ]] || want=" | ${package#*=} | "
     [[ $package != */* ]] || want=" ${package#*/}/"
     apt_for "$arch" "$list" "$parts" apt-cache madison "$name" 2>/dev/null | grep -qF -- "$want" ||
-      fail "no $arch package list that apt could get names $package"
+      { echo "$package"; return 0; }
   done
+  return 1
 }
 
 # Downloads into $root/debs, tried again after a pause.
@@ -113,8 +118,7 @@ download() {
 
 # The i386 packages come from the machine's own sources, read as they are.
 i386=(i386 /etc/apt/sources.list /etc/apt/sources.list.d)
-update "${i386[@]}"
-listed "${i386[@]}" "libwine=$version" "wine32=$version" libfreetype6 libz-mingw-w64
+lists "${i386[@]}" "libwine=$version" "wine32=$version" libfreetype6 libz-mingw-w64
 # FreeType, with what it needs (Wine loads it for its fonts, and says on
 # standard error when it cannot), and the C library.
 mapfile -t libraries < <(apt_for "${i386[@]}" apt-get -s -q --no-install-recommends install \
@@ -151,8 +155,7 @@ read -r uri key < <(mirror_of_sources | head -n 1) || true
 mkdir -p "$root/apt"
 echo "deb ${key:+[signed-by=$key] }$uri $backports main" >"$root/apt/backports.list"
 amd64=(amd64 "$root/apt/backports.list" "$root/apt/none")
-update "${amd64[@]}"
-listed "${amd64[@]}" "qemu-user/$backports"
+lists "${amd64[@]}" "qemu-user/$backports"
 download "${amd64[@]}" "qemu-user/$backports"
 
 # Unpacked, not installed: the whole of each i386 package, and qemu-i386
